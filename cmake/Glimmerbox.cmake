@@ -1,0 +1,45 @@
+include_guard(GLOBAL)
+
+find_program(GLIMMERBOX_CCACHE ccache)
+if(GLIMMERBOX_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${GLIMMERBOX_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${GLIMMERBOX_CCACHE})
+endif()
+
+add_compile_options(-Wall -Wextra -Werror)
+
+if(GLIMMERBOX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A layer or program library made of every .cpp in the calling folder.
+# Program folders link the layer libraries PRIVATE-free of Qt: a layer that uses
+# Qt keeps it PRIVATE, so program code cannot include Qt headers by accident.
+function(glimmerbox_library name)
+  cmake_parse_arguments(ARG "" "" "PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_PUBLIC_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per folder; every test runs offscreen so UI tests
+# need no display, and each case is its own CTest test.
+function(glimmerbox_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS;ENVIRONMENT" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} glimmerbox_test_support GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 30
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}" TIMEOUT 60)
+endfunction()

@@ -1,0 +1,40 @@
+#pragma once
+
+// The C contract of libglimmerbox-displayservice.so, which the program loads
+// with dlopen from <dir of executable>/../lib/glimmerbox/ and whose two
+// functions it looks up by name.
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// A display port's DDC/CI channel. Created by IOAVServiceCreateWithService and
+// owned by the caller, who releases it exactly once by calling its `release`
+// member with the object itself. Other members are private to the library.
+typedef struct GlimmerboxAVService {
+  void (*release)(struct GlimmerboxAVService* self);
+} GlimmerboxAVService;
+
+typedef GlimmerboxAVService* IOAVServiceRef;
+
+// `allocator` is unused (kept for the call's shape). `service` is a non-zero
+// service id from the display-port registry: the I2C bus number plus one.
+// Returns a new object, or null when the bus is gone or access is denied.
+IOAVServiceRef IOAVServiceCreateWithService(void* allocator, uint32_t service);
+
+// Writes `dataAddress` followed by `length` bytes of `buffer` to the 7-bit
+// `chipAddress`, in one I2C write. Returns 0 when every byte went out,
+// otherwise a non-zero status (a negative errno).
+int32_t IOAVServiceWriteI2C(IOAVServiceRef service, uint32_t chipAddress, uint32_t dataAddress,
+                            void* buffer, uint32_t length);
+
+typedef IOAVServiceRef (*IOAVServiceCreateWithServiceFunction)(void* allocator, uint32_t service);
+typedef int32_t (*IOAVServiceWriteI2CFunction)(IOAVServiceRef service, uint32_t chipAddress,
+                                               uint32_t dataAddress, void* buffer,
+                                               uint32_t length);
+
+#ifdef __cplusplus
+}
+#endif

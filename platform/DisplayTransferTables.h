@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Software dimming: the active displays and their colour transfer tables.
+class DisplayTransferTables {
+ public:
+  virtual ~DisplayTransferTables() = default;
+
+  // With `maxDisplays` 0 and a null buffer, sets `count` to the number of
+  // active displays; otherwise fills at most `maxDisplays` ids. Returns 0 on
+  // success.
+  virtual std::int32_t getActiveDisplayList(std::uint32_t maxDisplays, std::uint32_t* displays,
+                                            std::uint32_t& count) = 0;
+
+  // Applies a linear transfer table of `tableSize` entries per channel to one
+  // display. Returns 0 on success.
+  virtual std::int32_t setDisplayTransferByTable(std::uint32_t display, std::uint32_t tableSize,
+                                                 const float* red, const float* green,
+                                                 const float* blue) = 0;
+};
+
+}  // namespace platform
