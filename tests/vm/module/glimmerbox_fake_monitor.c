@@ -15,9 +15,10 @@
  *   level        the level of the last accepted well-formed luminance
  *                command, or -1 when none arrived
  *
- * The module parameter "unplug" (write an index to
- * /sys/module/glimmerbox_fake_monitor/parameters/unplug) deletes that
- * monitor's adapter, as a display driver does when a card goes away.
+ * The module parameters "unplug" and "plug" (write an index to
+ * /sys/module/glimmerbox_fake_monitor/parameters/unplug or .../plug) delete
+ * that monitor's adapter, as a display driver does when a card goes away, and
+ * register it again with a clean record.
  */
 
 #include <linux/i2c.h>
@@ -221,33 +222,16 @@ static void unregister_monitor(struct fake_monitor *monitor)
 	monitor->registered = false;
 }
 
-static int unplug_set(const char *value, const struct kernel_param *kp)
-{
-	unsigned int index;
-	int status = kstrtouint(value, 0, &index);
-
-	if (status)
-		return status;
-	if (index >= monitors)
-		return -EINVAL;
-	mutex_lock(&registration_lock);
-	unregister_monitor(&fake_monitors[index]);
-	mutex_unlock(&registration_lock);
-	return 0;
-}
-
-static const struct kernel_param_ops unplug_ops = {
-	.set = unplug_set,
-};
-module_param_cb(unplug, &unplug_ops, NULL, 0200);
-MODULE_PARM_DESC(unplug, "Write a monitor's index to delete its adapter");
-
+/* i2c_del_adapter leaves the adapter zeroed, ready to be added again. */
 static int register_monitor(struct fake_monitor *monitor, unsigned int index)
 {
 	struct i2c_adapter *adapter = &monitor->adapter;
 	int status;
 
-	mutex_init(&monitor->lock);
+	if (monitor->registered)
+		return 0;
+	monitor->write_count = 0;
+	monitor->refuse_next = 0;
 	monitor->level = -1;
 	adapter->owner = THIS_MODULE;
 	adapter->algo = &fake_algorithm;
@@ -259,6 +243,53 @@ static int register_monitor(struct fake_monitor *monitor, unsigned int index)
 		monitor->registered = true;
 	return status;
 }
+
+static int monitor_index_of(const char *value, unsigned int *index)
+{
+	int status = kstrtouint(value, 0, index);
+
+	if (status)
+		return status;
+	return *index < monitors ? 0 : -EINVAL;
+}
+
+static int unplug_set(const char *value, const struct kernel_param *kp)
+{
+	unsigned int index;
+	int status = monitor_index_of(value, &index);
+
+	if (status)
+		return status;
+	mutex_lock(&registration_lock);
+	unregister_monitor(&fake_monitors[index]);
+	mutex_unlock(&registration_lock);
+	return 0;
+}
+
+static int plug_set(const char *value, const struct kernel_param *kp)
+{
+	unsigned int index;
+	int status = monitor_index_of(value, &index);
+
+	if (status)
+		return status;
+	mutex_lock(&registration_lock);
+	status = register_monitor(&fake_monitors[index], index);
+	mutex_unlock(&registration_lock);
+	return status;
+}
+
+static const struct kernel_param_ops unplug_ops = {
+	.set = unplug_set,
+};
+module_param_cb(unplug, &unplug_ops, NULL, 0200);
+MODULE_PARM_DESC(unplug, "Write a monitor's index to delete its adapter");
+
+static const struct kernel_param_ops plug_ops = {
+	.set = plug_set,
+};
+module_param_cb(plug, &plug_ops, NULL, 0200);
+MODULE_PARM_DESC(plug, "Write an unplugged monitor's index to register its adapter again");
 
 static void unregister_all(void)
 {
@@ -281,6 +312,7 @@ static int __init fake_monitor_init(void)
 	if (!fake_monitors)
 		return -ENOMEM;
 	for (i = 0; i < monitors; i++) {
+		mutex_init(&fake_monitors[i].lock);
 		status = register_monitor(&fake_monitors[i], i);
 		if (status) {
 			unregister_all();
