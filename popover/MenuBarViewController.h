@@ -40,8 +40,8 @@ class MenuBarViewController {
   MenuBarViewController& operator=(const MenuBarViewController&) = delete;
 
   // The root view, 280 points wide and 200 or 248 high; built with all its
-  // controls on the first request, once.
-  ui::View& view();
+  // controls on the first request, once. Never null.
+  std::shared_ptr<ui::View> view();
 
   // Re-reads the monitor's name and level and the login item's status.
   void updateDisplayInfo();
@@ -68,14 +68,14 @@ class MenuBarViewController {
   const std::function<void(std::int64_t)> showHud_;
   const std::function<void()> terminate_;
 
-  std::unique_ptr<ui::View> rootView_;
-  ui::TextField* titleLabel_ = nullptr;
-  ui::TextField* percentLabel_ = nullptr;
-  ui::Slider* slider_ = nullptr;
-  ui::Button* launchAtLoginCheckbox_ = nullptr;
-  ui::View* permissionContainer_ = nullptr;
-  ui::Button* permissionButton_ = nullptr;
-  ui::Box* divider_ = nullptr;
-  ui::Button* quitBtn_ = nullptr;
-  ui::TextField* hintLabel_ = nullptr;
+  std::shared_ptr<ui::View> rootView_;
+  std::shared_ptr<ui::TextField> titleLabel_;
+  std::shared_ptr<ui::TextField> percentLabel_;
+  std::shared_ptr<ui::Slider> slider_;
+  std::shared_ptr<ui::Button> launchAtLoginCheckbox_;
+  std::shared_ptr<ui::View> permissionContainer_;
+  std::shared_ptr<ui::Button> permissionButton_;
+  std::shared_ptr<ui::Box> divider_;
+  std::shared_ptr<ui::Button> quitBtn_;
+  std::shared_ptr<ui::TextField> hintLabel_;
 };
