@@ -32,8 +32,7 @@ int32_t IOAVServiceWriteI2C(IOAVServiceRef service, uint32_t chipAddress, uint32
 
 typedef IOAVServiceRef (*IOAVServiceCreateWithServiceFunction)(void* allocator, uint32_t service);
 typedef int32_t (*IOAVServiceWriteI2CFunction)(IOAVServiceRef service, uint32_t chipAddress,
-                                               uint32_t dataAddress, void* buffer,
-                                               uint32_t length);
+                                               uint32_t dataAddress, void* buffer, uint32_t length);
 
 #ifdef __cplusplus
 }
