@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -63,6 +64,9 @@ struct Device {
   bool cloneExists = false;
   std::string cloneName;
   std::vector<InputEvent> cloneOutput;
+  // For timing without the lock: when the clone was last written, and how often.
+  std::atomic<std::int64_t> lastCloneWriteNs{0};
+  std::atomic<int> cloneWrites{0};
   std::vector<InputEvent> clientFeedback;  // what applications sent to the clone
   Signal feedbackReadable;
   std::vector<InputEvent> deviceFeedback;  // what reached the device
@@ -107,6 +111,9 @@ class Clone : public platform::VirtualInputDevice {
   void write(std::span<const InputEvent> events) override {
     std::lock_guard lock(device_->mutex);
     device_->cloneOutput.insert(device_->cloneOutput.end(), events.begin(), events.end());
+    device_->lastCloneWriteNs.store(std::chrono::steady_clock::now().time_since_epoch() /
+                                    std::chrono::nanoseconds(1));
+    device_->cloneWrites.fetch_add(1);
     device_->notify();
   }
   int feedbackFd() const override { return device_->feedbackReadable.fd(); }
