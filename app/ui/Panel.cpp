@@ -1,26 +1,17 @@
 #include "app/ui/Panel.h"
 
 #include <QEasingCurve>
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 #include <QVariantAnimation>
 #include <cmath>
 
 #include "app/ui/AnimationContext.h"
 #include "app/ui/PanelWindow.h"
 #include "app/ui/QtConversions.h"
+#include "app/ui/ScreenCoordinates.h"
 #include "app/ui/ViewImpl.h"
 
 namespace ui {
-
-namespace {
-// The pivot between global unflipped points and Qt's top-down coordinates.
-double primaryScreenHeight() {
-  QScreen* primary = QGuiApplication::primaryScreen();
-  return primary != nullptr ? primary->geometry().height() : 0;
-}
-}  // namespace
 
 struct Panel::Impl {
   std::unique_ptr<PanelWindow> window = std::make_unique<PanelWindow>();
@@ -58,8 +49,8 @@ struct Panel::Impl {
   }
 
   void placeWindow() {
-    const double top = primaryScreenHeight() - (frame.y + frame.height);
-    window->setGeometry(toQRect({frame.x, top, frame.width, frame.height}));
+    const QRectF topDown = ScreenCoordinates::current().qt(frame);
+    window->setGeometry(toQRect({topDown.x(), topDown.y(), topDown.width(), topDown.height()}));
   }
 
   // Stops a running fade where it is; its group learns it was interrupted.
