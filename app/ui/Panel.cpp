@@ -156,7 +156,10 @@ void Panel::animateAlpha(double alpha, double duration) {
 }
 
 void Panel::orderFrontRegardless() {
-  impl_->window->show();
+  if (!impl_->window->isVisible()) {
+    impl_->window->show();  // A newly mapped window comes up on top.
+    return;
+  }
   impl_->window->raise();
 }
 
