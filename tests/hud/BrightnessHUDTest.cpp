@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QWidget>
 
 #include "app/ui/ProgressIndicator.h"
 #include "app/ui/TextField.h"
+#include "app/ui/ViewBridge.h"
 #include "hud/BrightnessHUD.h"
 #include "tests/support/EventLoop.h"
 
@@ -76,6 +80,46 @@ TEST_F(BrightnessHUDTest, CentresOnTheMainScreensVisibleAreaAboveItsLowerEdge) {
     hud->show(50);
     EXPECT_EQ(panel.frame(), (ui::Rect{c.origin.x, c.origin.y, 220, 50}));
   }
+}
+
+QImage render(ui::View& view) {
+  QWidget* widget = ui::bridge::widgetOf(view);
+  QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  return image;
+}
+
+bool isWhite(QRgb pixel) { return qRed(pixel) > 230 && qGreen(pixel) > 230 && qBlue(pixel) > 230; }
+
+TEST_F(BrightnessHUDTest, DrawsATranslucentCapsuleWithAWhiteSunBarAndText) {
+  hud->show(40);
+  const QImage image = render(content());
+  ASSERT_EQ(image.size(), QSize(220, 50));
+  EXPECT_EQ(qAlpha(image.pixel(2, 2)), 0) << "rounded end";
+  EXPECT_EQ(qAlpha(image.pixel(217, 47)), 0) << "rounded end";
+  const QRgb background = image.pixel(110, 42);
+  EXPECT_GT(qAlpha(background), 150);
+  EXPECT_LT(qAlpha(background), 255) << "what lies behind shows through";
+  EXPECT_TRUE(isWhite(image.pixel(26, 25))) << "the sun's disc";
+  EXPECT_TRUE(isWhite(image.pixel(48 + 115 * 0.3, 25))) << "the bar, filled to 40 %";
+  EXPECT_FALSE(isWhite(image.pixel(48 + 115 * 0.6, 25))) << "the bar's track beyond 40 %";
+  int whiteInLabel = 0;
+  for (int x = 168; x < 212; ++x) {
+    for (int y = 17; y < 33; ++y) {
+      whiteInLabel += isWhite(image.pixel(x, y));
+    }
+  }
+  EXPECT_GT(whiteInLabel, 20) << "the text";
+}
+
+TEST_F(BrightnessHUDTest, CreatesNoWidgetAfterConstruction) {
+  const auto widgets = QApplication::allWidgets().size();
+  for (std::int64_t level = 0; level <= 100; level += 6) {
+    hud->show(level);
+  }
+  testsupport::runLoopFor(200ms);
+  EXPECT_EQ(QApplication::allWidgets().size(), widgets);
 }
 
 TEST_F(BrightnessHUDTest, KeepsItsOriginWithoutAMainScreenAndStillShows) {
