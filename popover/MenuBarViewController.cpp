@@ -182,8 +182,12 @@ void MenuBarViewController::addPermissionBanner() {
 
   permissionContainer_->addSubview(
       symbolView(layout::kWarningIcon, "exclamationmark.triangle.fill", "Warning", orange));
-  permissionContainer_->addSubview(label(layout::kWarningLabel, "Key control requires access",
-                                         ui::Font::systemFont(10, ui::FontWeight::Medium)));
+  auto warningLabel = label(layout::kWarningLabel, "Key control requires access",
+                            ui::Font::systemFont(10, ui::FontWeight::Medium));
+  // Wider desktop fonts than the layout was drawn for would cut a letter in
+  // half at the Grant button; an ellipsis reads as intended.
+  warningLabel->setLineBreakMode(ui::LineBreakMode::TruncatingTail);
+  permissionContainer_->addSubview(warningLabel);
   permissionButton_ = smallRoundedButton(layout::kPermissionButton, "Grant",
                                          action(&MenuBarViewController::grantPermissionClicked));
   permissionContainer_->addSubview(permissionButton_);
@@ -246,10 +250,10 @@ void MenuBarViewController::updateDisplayInfo() {
 }
 
 void MenuBarViewController::updatePermissionBanner(bool isTrusted) {
-  if (permissionContainer_) {
-    permissionContainer_->setHidden(isTrusted);
-  }
+  // Build first: building applies the interceptor's state, which this
+  // report may already have overtaken.
   const std::shared_ptr<ui::View> root = view();
+  permissionContainer_->setHidden(isTrusted);
   const layout::BannerLayout& chosen =
       isTrusted ? layout::kLayoutWithAccess : layout::kLayoutWithBanner;
   ui::Rect frame = root->frame();

@@ -17,6 +17,12 @@
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeKeyboardServices.h"
 
+namespace ui {
+void PrintTo(const Rect& r, std::ostream* out) {
+  *out << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
+}
+}  // namespace ui
+
 namespace {
 
 using popover_test::FakeLoginItems;
@@ -94,6 +100,7 @@ TEST_F(MenuBarViewControllerTest, UpdatesBeforeTheViewExistsChangeNothingAndTheV
 }
 
 TEST_F(MenuBarViewControllerTest, PresetRowHasFourLevelsSideBySide) {
+  controller->updatePermissionBanner(true);
   const Controls built = controls();
   const std::int64_t levels[] = {25, 50, 75, 100};
   for (std::size_t i = 0; i < 4; ++i) {
@@ -128,10 +135,16 @@ TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrif
   }
 }
 
-TEST_F(MenuBarViewControllerTest, FirstBannerReportBuildsTheViewInThatLayout) {
-  controller->updatePermissionBanner(false);
-  EXPECT_EQ(controller->view()->frame().height, 248);
-  EXPECT_FALSE(controls().banner().isHidden());
+// The interceptor here is not trusted; a report that says otherwise is the
+// newer news and must win over the state the view is built with.
+TEST_F(MenuBarViewControllerTest, FirstBannerReportBuildsTheViewInItsOwnLayout) {
+  for (bool isTrusted : {true, false}) {
+    MenuBarViewController fresh(MenuBarViewController::Dependencies{
+        displayManager, keyboard.makeInterceptor(), loginItems, [](std::int64_t) {}, [] {}});
+    fresh.updatePermissionBanner(isTrusted);
+    EXPECT_EQ(fresh.view()->frame().height, isTrusted ? 200 : 248);
+    EXPECT_EQ(Controls(*fresh.view()).banner().isHidden(), isTrusted);
+  }
 }
 
 TEST_F(MenuBarViewControllerTest, SliderRoundsHalvesAwayFromZeroAndNeverShowsTheHud) {
