@@ -259,14 +259,4 @@ TEST_F(MenuBarViewControllerTest, ControlsOutlivingTheControllerDoNothing) {
   EXPECT_TRUE(hudLevels.empty());
 }
 
-TEST_F(MenuBarViewControllerTest, LongMonitorNameEndsInAnEllipsis) {
-  displayManager = popover_test::makeDisplayManager(
-      70, "An Exceptionally Long External Monitor Name That Cannot Fit");
-  MenuBarViewController longName(MenuBarViewController::Dependencies{
-      displayManager, keyboard.makeInterceptor(), loginItems, [](std::int64_t) {}, [] {}});
-  const std::string shown = Controls(*longName.view()).title().displayedText();
-  EXPECT_LT(shown.size(), displayManager->monitorName.size());
-  EXPECT_EQ(shown.substr(shown.size() - 3), "…");
-}
-
 }  // namespace
