@@ -55,11 +55,7 @@ std::shared_ptr<ui::Button> smallRoundedButton(ui::Rect frame, std::string title
   return button;
 }
 
-void setY(ui::View* view, double y) {
-  if (view != nullptr) {
-    view->setFrameOrigin({view->frame().x, y});
-  }
-}
+void setY(ui::View& view, double y) { view.setFrameOrigin({view.frame().x, y}); }
 
 MenuBarViewController::Dependencies sharedDependencies() {
   return {
@@ -217,7 +213,7 @@ void MenuBarViewController::addTopRowView(std::shared_ptr<ui::View> view) {
 
 void MenuBarViewController::moveTopRows(double shift) {
   for (const auto& [view, createdY] : topRows_) {
-    setY(view.get(), createdY + shift);
+    setY(*view, createdY + shift);
   }
 }
 
@@ -261,13 +257,13 @@ void MenuBarViewController::updatePermissionBanner(bool isTrusted) {
   root->setFrame(frame);
 
   moveTopRows(chosen.topRowsShift);
-  setY(launchAtLoginCheckbox_.get(), chosen.checkboxRowY);
-  setY(hintLabel_.get(), chosen.checkboxRowY);
+  setY(*launchAtLoginCheckbox_, chosen.checkboxRowY);
+  setY(*hintLabel_, chosen.checkboxRowY);
   if (!isTrusted) {
-    setY(permissionContainer_.get(), chosen.bannerY);
+    setY(*permissionContainer_, chosen.bannerY);
   }
-  setY(divider_.get(), chosen.dividerY);
-  setY(quitBtn_.get(), chosen.quitY);
+  setY(*divider_, chosen.dividerY);
+  setY(*quitBtn_, chosen.quitY);
 }
 
 void MenuBarViewController::updateLaunchAtLoginState() {
