@@ -30,11 +30,6 @@ INSTANTIATE_TEST_SUITE_P(Levels, DimsInSoftware,
                            return "Level" + std::to_string(info.param.level);
                          });
 
-TEST_F(DisplayManagerTest, NoActiveDisplayMeansNothingToDim) {
-  makeManager()->setBrightness(40);
-  EXPECT_TRUE(tables->applied.empty());
-}
-
 TEST_F(DisplayManagerTest, DisplayListShrinkingBetweenCallsDimsOnlyListedDisplays) {
   tables->displays = {3, 7};
   tables->displaysOnSecondCall = std::vector<std::uint32_t>{3};
