@@ -143,7 +143,7 @@ TEST_F(BrightnessHUDTest, ASingleShowLeavesTheScreenAfterHoldAndFade) {
   QElapsedTimer clock;
   clock.start();
   hud->show(40);
-  testsupport::runLoopFor(1300ms);
+  testsupport::runLoopFor(1100ms);
   EXPECT_TRUE(panel.isVisible());
   EXPECT_EQ(panel.alphaValue(), 1.0) << "still holding before 1.4 s";
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !panel.isVisible(); }, 2s));
@@ -160,7 +160,7 @@ TEST_F(BrightnessHUDTest, ShowsOneSecondApartKeepItUpAndTheFadeFollowsTheLastSho
   testsupport::runLoopFor(1000ms);
   hud->show(46);
   const qint64 secondShow = clock.elapsed();
-  testsupport::runLoopFor(1300ms);  // Past the first show's 1.75 s.
+  testsupport::runLoopFor(1000ms);  // Past the first show's 1.75 s.
   EXPECT_TRUE(panel.isVisible());
   EXPECT_EQ(panel.alphaValue(), 1.0);
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !panel.isVisible(); }, 2s));
