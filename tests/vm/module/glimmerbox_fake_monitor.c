@@ -84,6 +84,7 @@ static int luminance_of(const u8 *bytes, unsigned int length)
 static int record_write(struct fake_monitor *monitor, const struct i2c_msg *msg)
 {
 	struct recorded_write *entry;
+	int level = luminance_of(msg->buf, msg->len);
 	bool refused;
 
 	mutex_lock(&monitor->lock);
@@ -96,8 +97,8 @@ static int record_write(struct fake_monitor *monitor, const struct i2c_msg *msg)
 		memcpy(entry->bytes, msg->buf, entry->length);
 		entry->refused = refused;
 	}
-	if (!refused && luminance_of(msg->buf, msg->len) >= 0)
-		monitor->level = luminance_of(msg->buf, msg->len);
+	if (!refused && level >= 0)
+		monitor->level = level;
 	mutex_unlock(&monitor->lock);
 	return refused ? -ENXIO : 0;
 }
