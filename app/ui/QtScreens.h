@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/ui/Screens.h"
+
+namespace ui {
+
+// Qt's screens in Qt's order, the primary screen as the main screen. A screen
+// is named after its monitor's EDID model name, else after its connector; a
+// built-in panel's connector (eDP, LVDS, DSI) gives "Built-in Display".
+class QtScreens : public Screens {
+ public:
+  std::vector<Screen> screens() const override;
+  std::optional<Screen> mainScreen() const override;
+
+  // The name shown for a screen on `connector`, whose EDID gave `edidModel`.
+  static std::string displayName(const std::string& connector,
+                                 const std::optional<std::string>& edidModel);
+};
+
+}  // namespace ui
