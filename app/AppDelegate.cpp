@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/MonitorSunIcon.h"
+#include "hud/BrightnessHUD.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ AppDelegate::Components AppDelegate::Components::system() {
   return Components{
       .displayManager = DisplayManager::shared(),
       .keyboardInterceptor = KeyboardInterceptor::shared(),
-      .hud = BrightnessHUD::shared(),
+      .showHud = [hud = BrightnessHUD::shared()](std::int64_t level) { hud->show(level); },
       .makeStatusItem = ui::makeSystemStatusItem,
       .makePopover = ui::makePopoverWindow,
       .makeMenuBarViewController = [] { return std::make_shared<MenuBarViewController>(); },
@@ -29,7 +30,7 @@ AppDelegate::AppDelegate() : AppDelegate(Components::system()) {}
 AppDelegate::AppDelegate(Components components)
     : displayManager_(std::move(components.displayManager)),
       keyboardInterceptor_(std::move(components.keyboardInterceptor)),
-      hud_(std::move(components.hud)),
+      showHud_(std::move(components.showHud)),
       makeStatusItem_(std::move(components.makeStatusItem)),
       makePopover_(std::move(components.makePopover)),
       makeMenuBarViewController_(std::move(components.makeMenuBarViewController)) {}
@@ -61,17 +62,14 @@ void AppDelegate::createStatusItem() {
   });
 }
 
-void AppDelegate::createPopover() {
-  popover = makePopover_();
-}
+void AppDelegate::createPopover() { popover = makePopover_(); }
 
 void AppDelegate::observeScreenChanges() {
-  screenObserver_ =
-      std::make_unique<loop::ScreenParametersObserver>([weakSelf = weak_from_this()] {
-        if (auto self = weakSelf.lock()) {
-          self->screensChanged();
-        }
-      });
+  screenObserver_ = std::make_unique<loop::ScreenParametersObserver>([weakSelf = weak_from_this()] {
+    if (auto self = weakSelf.lock()) {
+      self->screensChanged();
+    }
+  });
 }
 
 void AppDelegate::connectLevelCallback() {
@@ -85,7 +83,7 @@ void AppDelegate::connectLevelCallback() {
 void AppDelegate::didChangeBrightness(bool isUp, bool isFineGrained) {
   std::int64_t step = isFineGrained ? fineStep : coarseStep;
   displayManager_->stepBrightness(isUp ? step : -step);
-  hud_->show(displayManager_->currentBrightness);
+  showHud_(displayManager_->currentBrightness);
 }
 
 void AppDelegate::didUpdatePermissionStatus(bool isTrusted) {

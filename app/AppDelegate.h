@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/loop/ScreenParametersObserver.h"
+#include "app/ui/Application.h"
 #include "app/ui/PopoverWindow.h"
 #include "app/ui/StatusItem.h"
 #include "display/DisplayManager.h"
-#include "hud/BrightnessHUD.h"
 #include "keys/KeyboardInterceptor.h"
 #include "keys/KeyboardInterceptorDelegate.h"
 #include "popover/MenuBarViewController.h"
@@ -17,7 +17,8 @@
 // brightness-key reports into brightness steps, and hosts the tray item and
 // its popover. Must be owned by a std::shared_ptr: the key interceptor, the
 // level callback and the tray action hold it weakly.
-class AppDelegate : public KeyboardInterceptorDelegate,
+class AppDelegate : public ui::ApplicationDelegate,
+                    public KeyboardInterceptorDelegate,
                     public std::enable_shared_from_this<AppDelegate> {
  public:
   // What the controller is built from. `system()` takes the shared components
@@ -26,7 +27,8 @@ class AppDelegate : public KeyboardInterceptorDelegate,
   struct Components {
     std::shared_ptr<DisplayManager> displayManager;
     std::shared_ptr<KeyboardInterceptor> keyboardInterceptor;
-    std::shared_ptr<BrightnessHUD> hud;
+    // The HUD, reached through the one operation the controller uses.
+    std::function<void(std::int64_t level)> showHud;
     std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover;
     std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController;
@@ -46,7 +48,7 @@ class AppDelegate : public KeyboardInterceptorDelegate,
 
   // The launch notification: creates the tray item and the popover, wires
   // the components together and, last, checks the input permission.
-  void applicationDidFinishLaunching();
+  void applicationDidFinishLaunching() override;
 
   void didChangeBrightness(bool isUp, bool isFineGrained) override;
   void didUpdatePermissionStatus(bool isTrusted) override;
@@ -62,7 +64,7 @@ class AppDelegate : public KeyboardInterceptorDelegate,
 
   const std::shared_ptr<DisplayManager> displayManager_;
   const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;
-  const std::shared_ptr<BrightnessHUD> hud_;
+  const std::function<void(std::int64_t level)> showHud_;
   std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem_;
   std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover_;
   std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController_;

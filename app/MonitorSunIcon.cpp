@@ -39,8 +39,8 @@ ui::Point onCircle(double radius, double angle) {
 }
 
 void drawSun() {
-  ui::BezierPath::oval({sunCentre.x - sunRadius, sunCentre.y - sunRadius, 2 * sunRadius,
-                        2 * sunRadius})
+  ui::BezierPath::oval(
+      {sunCentre.x - sunRadius, sunCentre.y - sunRadius, 2 * sunRadius, 2 * sunRadius})
       .fill();
   for (int k = 0; k < rayCount; ++k) {
     double angle = k * std::numbers::pi / 4;
