@@ -20,20 +20,25 @@ typedef struct GlimmerboxAVService {
 typedef GlimmerboxAVService* IOAVServiceRef;
 
 // `allocator` is unused (kept for the call's shape). `service` is a non-zero
-// service id from the display-port registry: the I2C bus number plus one.
-// Returns a new object, or null when the bus is gone or access is denied.
+// service id from the display-port registry: the I2C bus number plus one, so
+// service 5 opens /dev/i2c-4 (read-write, close-on-exec). Returns a new
+// object, or null for id 0, or when the bus is gone or access is denied.
 IOAVServiceRef IOAVServiceCreateWithService(void* allocator, uint32_t service);
 
 // Writes `dataAddress` followed by `length` bytes of `buffer` to the 7-bit
 // `chipAddress`, in one I2C write. Returns 0 when every byte went out,
-// otherwise a non-zero status (a negative errno).
+// otherwise a non-zero status (a negative errno): -EINVAL for a null object,
+// an address out of range or more than 255 bytes, -ENXIO or -EIO when the
+// device does not take the bytes. Holds an exclusive flock on the bus during
+// the write so it never interleaves with another DDC/CI program; when that
+// lock stays held elsewhere for about 20 ms it gives up with -EWOULDBLOCK.
+// A kernel driver bound to the address does not stop the write.
 int32_t IOAVServiceWriteI2C(IOAVServiceRef service, uint32_t chipAddress, uint32_t dataAddress,
                             void* buffer, uint32_t length);
 
 typedef IOAVServiceRef (*IOAVServiceCreateWithServiceFunction)(void* allocator, uint32_t service);
 typedef int32_t (*IOAVServiceWriteI2CFunction)(IOAVServiceRef service, uint32_t chipAddress,
-                                               uint32_t dataAddress, void* buffer,
-                                               uint32_t length);
+                                               uint32_t dataAddress, void* buffer, uint32_t length);
 
 #ifdef __cplusplus
 }

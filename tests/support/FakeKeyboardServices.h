@@ -13,8 +13,13 @@ namespace testsupport {
 
 class FakeInputTap : public platform::InputTap {
  public:
+  explicit FakeInputTap(FakeInputTap*& current) : current_(current) { current_ = this; }
+  ~FakeInputTap() override { current_ = nullptr; }
   void setEnabled(bool enabled) override { this->enabled = enabled; }
   bool enabled = true;
+
+ private:
+  FakeInputTap*& current_;
 };
 
 class FakeInputTapService : public platform::InputTapService {
@@ -25,9 +30,10 @@ class FakeInputTapService : public platform::InputTapService {
       return nullptr;
     }
     lastCallback = std::move(callback);
-    return std::make_unique<FakeInputTap>();
+    return std::make_unique<FakeInputTap>(lastTap);
   }
   bool canCreate = true;
+  FakeInputTap* lastTap = nullptr;  // the tap while it exists
   int createCount = 0;
   Callback lastCallback;  // feeds events as the input thread would
 };
@@ -35,10 +41,12 @@ class FakeInputTapService : public platform::InputTapService {
 class FakeInputAccessQuery : public platform::InputAccessQuery {
  public:
   bool isProcessTrusted(bool prompt) override {
+    ++queries;
     prompts += prompt ? 1 : 0;
     return trusted;
   }
   bool trusted = false;
+  int queries = 0;
   int prompts = 0;
 };
 

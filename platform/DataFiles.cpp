@@ -1,0 +1,25 @@
+#include "platform/DataFiles.h"
+
+#include <QString>
+#include <QUrl>
+
+namespace platform {
+
+std::filesystem::path DataFiles::directory() {
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return (executable.parent_path() / ".." / "share" / "glimmerbox").lexically_normal();
+}
+
+std::string DataFiles::helpPageUrl() {
+  const std::filesystem::path page = directory() / "help" / "index.html";
+  return QUrl::fromLocalFile(QString::fromStdString(page.string()))
+      .toString(QUrl::FullyEncoded)
+      .toStdString();
+}
+
+std::string DataFiles::inputRulesPath() {
+  return (directory() / "udev" / "70-glimmerbox-input.rules").string();
+}
+
+}  // namespace platform

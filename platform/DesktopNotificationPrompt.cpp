@@ -1,0 +1,36 @@
+#include "platform/DesktopNotificationPrompt.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariantMap>
+
+namespace platform {
+
+namespace {
+constexpr int kExpireAsServerDecides = -1;
+}  // namespace
+
+DesktopNotificationPrompt::DesktopNotificationPrompt(std::string rulesPath)
+    : rulesPath_(std::move(rulesPath)) {}
+
+void DesktopNotificationPrompt::show() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    return;
+  }
+  QDBusMessage notify = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
+                                                       "/org/freedesktop/Notifications",
+                                                       "org.freedesktop.Notifications", "Notify");
+  const QString body =
+      QStringLiteral(
+          "To let Glimmerbox take over the brightness keys, run: sudo install -m 644 %1 "
+          "/etc/udev/rules.d/ && sudo udevadm trigger. Then log out and back in.")
+          .arg(QString::fromStdString(rulesPath_));
+  notify << QStringLiteral("Glimmerbox") << 0u << QStringLiteral("display-brightness")
+         << QStringLiteral("Glimmerbox needs access to the keyboard") << body << QStringList()
+         << QVariantMap() << kExpireAsServerDecides;
+  // Sent without waiting for an answer: no service, no notification.
+  bus.send(notify);
+}
+
+}  // namespace platform

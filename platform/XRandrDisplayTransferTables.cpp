@@ -1,0 +1,193 @@
+#include "platform/XRandrDisplayTransferTables.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+// After Qt: Xlib defines macros (None, Bool, Status) that Qt's headers use as names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <vector>
+
+#include "platform/GammaRamp.h"
+
+namespace platform {
+namespace {
+
+struct Ramp {
+  std::vector<unsigned short> red, green, blue;
+};
+
+// Xlib's default error handler ends the process; a CRTC that vanished with
+// its monitor must only fail the call. The trap catches errors of the calls
+// made while it lives.
+class XErrorTrap {
+ public:
+  explicit XErrorTrap(Display* display)
+      : display_(display), previous_(XSetErrorHandler(&XErrorTrap::record)) {
+    errorSeen_ = false;
+  }
+  ~XErrorTrap() { XSetErrorHandler(previous_); }
+  XErrorTrap(const XErrorTrap&) = delete;
+  XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+  // Waits for the server to answer everything sent so far.
+  bool failed() {
+    XSync(display_, False);
+    return errorSeen_;
+  }
+
+ private:
+  static int record(Display*, XErrorEvent*) {
+    errorSeen_ = true;
+    return 0;
+  }
+
+  static inline bool errorSeen_ = false;
+  Display* display_;
+  XErrorHandler previous_;
+};
+
+Ramp copyRamp(const XRRCrtcGamma& gamma) {
+  const auto size = static_cast<std::size_t>(gamma.size);
+  return Ramp{{gamma.red, gamma.red + size},
+              {gamma.green, gamma.green + size},
+              {gamma.blue, gamma.blue + size}};
+}
+
+bool applyRamp(Display* display, RRCrtc crtc, const Ramp& ramp) {
+  XRRCrtcGamma* gamma = XRRAllocGamma(static_cast<int>(ramp.red.size()));
+  if (gamma == nullptr) {
+    return false;
+  }
+  std::copy(ramp.red.begin(), ramp.red.end(), gamma->red);
+  std::copy(ramp.green.begin(), ramp.green.end(), gamma->green);
+  std::copy(ramp.blue.begin(), ramp.blue.end(), gamma->blue);
+  XErrorTrap trap(display);
+  XRRSetCrtcGamma(display, crtc, gamma);
+  XRRFreeGamma(gamma);
+  return !trap.failed();
+}
+
+}  // namespace
+
+struct XRandrDisplayTransferTables::Impl {
+  std::string displayName;
+  Display* display = nullptr;
+  bool triedToConnect = false;
+  std::map<RRCrtc, Ramp> originalRamps;
+  QObject quitWatcher;
+
+  Display* connection() {
+    if (!triedToConnect) {
+      triedToConnect = true;
+      display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+    }
+    return display;
+  }
+
+  std::vector<RRCrtc> activeCrtcs() {
+    std::vector<RRCrtc> active;
+    Display* x = connection();
+    if (x == nullptr) {
+      return active;
+    }
+    XErrorTrap trap(x);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x, DefaultRootWindow(x));
+    if (resources == nullptr) {
+      return active;
+    }
+    for (int i = 0; i < resources->ncrtc; ++i) {
+      XRRCrtcInfo* info = XRRGetCrtcInfo(x, resources, resources->crtcs[i]);
+      if (info != nullptr && info->mode != None) {
+        active.push_back(resources->crtcs[i]);
+      }
+      XRRFreeCrtcInfo(info);
+    }
+    XRRFreeScreenResources(resources);
+    return active;
+  }
+
+  // The CRTC's ramp size, remembering its original ramp the first time.
+  int prepareCrtc(RRCrtc crtc) {
+    XErrorTrap trap(display);
+    const int size = XRRGetCrtcGammaSize(display, crtc);
+    if (trap.failed() || size <= 0) {
+      return 0;
+    }
+    if (!originalRamps.contains(crtc)) {
+      XRRCrtcGamma* original = XRRGetCrtcGamma(display, crtc);
+      if (trap.failed() || original == nullptr) {
+        return 0;
+      }
+      originalRamps[crtc] = copyRamp(*original);
+      XRRFreeGamma(original);
+    }
+    return size;
+  }
+};
+
+XRandrDisplayTransferTables::XRandrDisplayTransferTables(std::string displayName)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->displayName = std::move(displayName);
+  if (QCoreApplication* application = QCoreApplication::instance()) {
+    QObject::connect(application, &QCoreApplication::aboutToQuit, &impl_->quitWatcher,
+                     [this] { restoreOriginalRamps(); });
+  }
+}
+
+XRandrDisplayTransferTables::~XRandrDisplayTransferTables() {
+  restoreOriginalRamps();
+  if (impl_->display != nullptr) {
+    XCloseDisplay(impl_->display);
+  }
+}
+
+std::int32_t XRandrDisplayTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
+                                                               std::uint32_t* displays,
+                                                               std::uint32_t& count) {
+  const std::vector<RRCrtc> active = impl_->activeCrtcs();
+  if (displays == nullptr || maxDisplays == 0) {
+    count = static_cast<std::uint32_t>(active.size());
+    return 0;
+  }
+  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
+  for (std::uint32_t i = 0; i < count; ++i) {
+    displays[i] = static_cast<std::uint32_t>(active[i]);
+  }
+  return 0;
+}
+
+std::int32_t XRandrDisplayTransferTables::setDisplayTransferByTable(std::uint32_t display,
+                                                                    std::uint32_t tableSize,
+                                                                    const float* red,
+                                                                    const float* green,
+                                                                    const float* blue) {
+  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
+    return -EINVAL;
+  }
+  if (impl_->connection() == nullptr) {
+    return -ENODEV;
+  }
+  const int size = impl_->prepareCrtc(display);
+  if (size == 0) {
+    return -ENODEV;
+  }
+  const auto entries = static_cast<std::size_t>(size);
+  const Ramp ramp{gammaRampFromTable(entries, tableSize, red),
+                  gammaRampFromTable(entries, tableSize, green),
+                  gammaRampFromTable(entries, tableSize, blue)};
+  return applyRamp(impl_->display, display, ramp) ? 0 : -EIO;
+}
+
+void XRandrDisplayTransferTables::restoreOriginalRamps() {
+  for (const auto& [crtc, ramp] : impl_->originalRamps) {
+    applyRamp(impl_->display, crtc, ramp);  // A CRTC gone with its monitor needs nothing back.
+  }
+  impl_->originalRamps.clear();
+}
+
+}  // namespace platform

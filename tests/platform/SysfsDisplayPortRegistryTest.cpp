@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <vector>
+
+#include "platform/SysfsDisplayPortRegistry.h"
+#include "tests/platform/SysfsTree.h"
+
+namespace {
+
+using testsupport::SysfsTree;
+using Services = std::vector<std::uint32_t>;
+
+constexpr const char* kDisplayClass = "0x030000";
+
+std::vector<std::uint32_t> drain(platform::DisplayPortRegistry& registry, std::uint32_t iterator) {
+  std::vector<std::uint32_t> services;
+  while (std::uint32_t service = registry.iteratorNext(iterator)) {
+    services.push_back(service);
+  }
+  return services;
+}
+
+struct Case {
+  const char* name;
+  std::function<void(SysfsTree&)> build;
+  Services expected;
+  bool fails = false;
+};
+
+const std::vector<Case> kCases = {
+    {"HDMI through its ddc link; other adapters of the card untouched",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       t.adapter(gpu, 2, "i915 gmbus ssc");
+       t.connector(gpu, 0, "HDMI-A-1", "connected", t.adapter(gpu, 4, "i915 gmbus dpb"));
+     },
+     {5}},
+    {"DisplayPort through its AUX adapter",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       auto dp = t.connector(gpu, 0, "DP-1", "connected");
+       t.adapter(dp, 7, "AUX B/DDI B/PHY B");
+     },
+     {8}},
+    {"disconnected connector",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       t.connector(gpu, 0, "HDMI-A-2", "disconnected", t.adapter(gpu, 5, "i915 gmbus dpc"));
+     },
+     {}},
+    {"built-in panels are never listed, also not by the adapter fallback",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       auto edp = t.connector(gpu, 0, "eDP-1", "connected");
+       t.adapter(edp, 6, "AUX A/DDI A/PHY A");
+       t.connector(gpu, 0, "LVDS-1", "connected", t.adapter(gpu, 3, "i915 gmbus panel"));
+       t.connector(gpu, 0, "DSI-1", "connected", t.adapter(gpu, 9, "dsi ddc"));
+       t.connector(gpu, 0, "DP-2", "connected");  // No link: forces the fallback.
+       t.adapter(gpu, 4, "i915 gmbus dpb");
+     },
+     {5}},
+    {"proprietary driver without links: the card's adapters, never the chipset's SMBus",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nvidia");
+       auto smbus = t.pciDevice("0000:00:1f.4", "0x0c0500", "i801_smbus");
+       t.adapter(smbus, 0, "SMBus I801 adapter at efa0");
+       t.adapter(gpu, 3, "NVIDIA i2c adapter 3 at 1:00.0");
+       t.adapter(gpu, 2, "NVIDIA i2c adapter 1 at 1:00.0");
+       t.connector(gpu, 0, "DP-0", "connected");
+     },
+     {3, 4}},
+    {"MST adapter listed; SMU and OEM adapters of the same card never",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:03:00.0", "0x030000", "amdgpu");
+       t.adapter(gpu, 1, "AMDGPU SMU");
+       t.adapter(gpu, 2, "AMDGPU DM i2c OEM bus");
+       t.adapter(gpu, 8, "smu-i2c");
+       t.adapter(gpu, 11, "DPMST");
+       t.connector(gpu, 0, "DP-4", "connected");
+     },
+     {12}},
+    {"nouveau: only its nvkm display adapters",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nouveau");
+       t.adapter(gpu, 4, "nvkm-0000:01:00.0-bus-0005");
+       t.adapter(gpu, 5, "nouveau therm");
+       t.connector(gpu, 0, "HDMI-A-1", "connected");
+     },
+     {5}},
+    {"docking station adapters",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nvidia");
+       auto dock = t.pciDevice("0000:05:00.0", "0x0a0000");
+       t.adapter(dock, 13, "dock ddc");
+       t.connector(gpu, 0, "DP-1", "connected");
+     },
+     {14}},
+    {"a bus reached by several paths is listed once",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       auto shared = t.adapter(gpu, 4, "i915 gmbus dpb");
+       t.connector(gpu, 0, "HDMI-A-1", "connected", shared);
+       t.connector(gpu, 0, "HDMI-A-2", "connected", shared);
+       t.connector(gpu, 0, "DP-3", "connected");  // The fallback finds bus 4 again.
+     },
+     {5}},
+    {"ordered by card, then connector name",
+     [](SysfsTree& t) {
+       auto gpu0 = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       auto gpu1 = t.pciDevice("0000:03:00.0", kDisplayClass, "amdgpu");
+       t.connector(gpu1, 1, "HDMI-A-1", "connected", t.adapter(gpu1, 10, "AMDGPU DM aux hw bus 0"));
+       t.connector(gpu0, 0, "HDMI-A-2", "connected", t.adapter(gpu0, 3, "i915 gmbus dpc"));
+       t.connector(gpu0, 0, "DP-1", "connected", t.adapter(gpu0, 8, "AUX B/DDI B/PHY B"));
+     },
+     {9, 4, 11}},
+    {"no DRM devices at all", [](SysfsTree&) {}, {}},
+    {"connector list unreadable",
+     [](SysfsTree& t) { SysfsTree::writeFile(t.root() / "class" / "drm", "not a directory"); },
+     {},
+     true},
+    {"connector status unreadable",
+     [](SysfsTree& t) {
+       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+       auto connector = t.connector(gpu, 0, "HDMI-A-1", "connected");
+       std::filesystem::remove(connector / "status");
+       std::filesystem::create_directory(connector / "status");
+     },
+     {},
+     true},
+};
+
+TEST(SysfsDisplayPortRegistry, FindsTheDdcBusesOfExternalMonitorsOnly) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    SysfsTree tree;
+    c.build(tree);
+    platform::SysfsDisplayPortRegistry registry(tree.root());
+    std::uint32_t iterator = 0;
+    const std::int32_t status = registry.getMatchingServices(iterator);
+    if (c.fails) {
+      EXPECT_LT(status, 0);
+      continue;
+    }
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(drain(registry, iterator), c.expected);
+    registry.objectRelease(iterator);
+  }
+}
+
+TEST(SysfsDisplayPortRegistry, IteratesEachEnumerationOnItsOwnAndEndsWithZero) {
+  SysfsTree tree;
+  auto gpu = tree.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+  tree.connector(gpu, 0, "HDMI-A-1", "connected", tree.adapter(gpu, 0, "i915 gmbus dpb"));
+  platform::SysfsDisplayPortRegistry registry(tree.root());
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+  ASSERT_EQ(registry.getMatchingServices(first), 0);
+  ASSERT_EQ(registry.getMatchingServices(second), 0);
+  EXPECT_NE(first, second);
+  EXPECT_NE(first, 1u);  // Never mistaken for the service id of bus 0.
+  EXPECT_EQ(drain(registry, first), Services{1});
+  EXPECT_EQ(registry.iteratorNext(first), 0u);
+  registry.objectRelease(1);  // Releasing a service leaves the iterators alone.
+  EXPECT_EQ(drain(registry, second), Services{1});
+  registry.objectRelease(first);
+  registry.objectRelease(second);
+  EXPECT_EQ(registry.iteratorNext(first), 0u);
+}
+
+}  // namespace

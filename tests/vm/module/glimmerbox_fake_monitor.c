@@ -1,0 +1,336 @@
+// SPDX-License-Identifier: GPL-2.0
+/*
+ * Fake DDC/CI monitors for the kernel integration tests.
+ *
+ * Registers one I2C adapter per monitor, each with a plain-I2C master_xfer
+ * that answers only the DDC/CI address 0x37 (i2c-stub speaks SMBus only, and
+ * a DDC/CI packet is a plain I2C write). Every write to 0x37 is recorded and
+ * can be read back from the adapter's sysfs directory:
+ *
+ *   writes       one line per write, oldest first, as hex bytes starting with
+ *                the data address, "refused" appended when it was refused;
+ *                writing anything clears the record
+ *   refuse_next  how many of the next writes fail with -ENXIO, as a monitor
+ *                that is busy or asleep does; writable
+ *   level        the level of the last accepted well-formed luminance
+ *                command, or -1 when none arrived
+ *
+ * The module parameters "unplug" and "plug" (write an index to
+ * /sys/module/glimmerbox_fake_monitor/parameters/unplug or .../plug) delete
+ * that monitor's adapter, as a display driver does when a card goes away, and
+ * register it again with a clean record.
+ */
+
+#include <linux/i2c.h>
+#include <linux/kernel.h>
+#include <linux/module.h>
+#include <linux/mutex.h>
+#include <linux/slab.h>
+#include <linux/string.h>
+
+#define DDC_CI_ADDRESS 0x37
+/* Enough for the tests' longest run of writes between two clears. */
+#define MAX_RECORDED_WRITES 48
+/* A DDC/CI write is short; longer messages are truncated in the record. */
+#define MAX_RECORDED_BYTES 16
+/* Data address, length byte, Set VCP opcode, luminance code, value, checksum. */
+#define SET_LUMINANCE_LENGTH 7
+#define MAX_MONITORS 8
+
+struct recorded_write {
+	u8 bytes[MAX_RECORDED_BYTES];
+	u8 length;
+	bool refused;
+};
+
+struct fake_monitor {
+	struct i2c_adapter adapter;
+	struct mutex lock; /* guards everything below */
+	struct recorded_write writes[MAX_RECORDED_WRITES];
+	unsigned int write_count;
+	unsigned int refuse_next;
+	int level;
+	bool registered;
+};
+
+static unsigned int monitors = 2;
+module_param(monitors, uint, 0444);
+MODULE_PARM_DESC(monitors, "Number of fake monitors (adapters) to register");
+
+static struct fake_monitor *fake_monitors;
+static DEFINE_MUTEX(registration_lock);
+
+static u8 ddc_checksum(const u8 *bytes, unsigned int count)
+{
+	u8 sum = DDC_CI_ADDRESS << 1; /* the 8-bit write address 0x6E */
+	unsigned int i;
+
+	for (i = 0; i < count; i++)
+		sum ^= bytes[i];
+	return sum;
+}
+
+/* A well-formed Set VCP Feature for luminance: 51 84 03 10 00 level sum. */
+static int luminance_of(const u8 *bytes, unsigned int length)
+{
+	if (length != SET_LUMINANCE_LENGTH || bytes[0] != 0x51 || bytes[1] != 0x84 ||
+	    bytes[2] != 0x03 || bytes[3] != 0x10 || bytes[4] != 0x00)
+		return -1;
+	if (ddc_checksum(bytes, length - 1) != bytes[length - 1])
+		return -1;
+	return bytes[5];
+}
+
+static int record_write(struct fake_monitor *monitor, const struct i2c_msg *msg)
+{
+	struct recorded_write *entry;
+	bool refused;
+
+	mutex_lock(&monitor->lock);
+	refused = monitor->refuse_next > 0;
+	if (refused)
+		monitor->refuse_next--;
+	if (monitor->write_count < MAX_RECORDED_WRITES) {
+		entry = &monitor->writes[monitor->write_count++];
+		entry->length = min_t(u16, msg->len, MAX_RECORDED_BYTES);
+		memcpy(entry->bytes, msg->buf, entry->length);
+		entry->refused = refused;
+	}
+	if (!refused && luminance_of(msg->buf, msg->len) >= 0)
+		monitor->level = luminance_of(msg->buf, msg->len);
+	mutex_unlock(&monitor->lock);
+	return refused ? -ENXIO : 0;
+}
+
+static int fake_master_xfer(struct i2c_adapter *adapter, struct i2c_msg *msgs, int num)
+{
+	struct fake_monitor *monitor = i2c_get_adapdata(adapter);
+	int i, status;
+
+	for (i = 0; i < num; i++) {
+		if (msgs[i].addr != DDC_CI_ADDRESS)
+			return -ENXIO;
+		if (msgs[i].flags & I2C_M_RD) {
+			memset(msgs[i].buf, 0, msgs[i].len);
+			continue;
+		}
+		status = record_write(monitor, &msgs[i]);
+		if (status)
+			return status;
+	}
+	return num;
+}
+
+static u32 fake_functionality(struct i2c_adapter *adapter)
+{
+	return I2C_FUNC_I2C;
+}
+
+static const struct i2c_algorithm fake_algorithm = {
+	.master_xfer = fake_master_xfer,
+	.functionality = fake_functionality,
+};
+
+static struct fake_monitor *monitor_of(struct device *dev)
+{
+	return i2c_get_adapdata(to_i2c_adapter(dev));
+}
+
+static ssize_t writes_show(struct device *dev, struct device_attribute *attr, char *buf)
+{
+	struct fake_monitor *monitor = monitor_of(dev);
+	ssize_t used = 0;
+	unsigned int i, j;
+
+	mutex_lock(&monitor->lock);
+	for (i = 0; i < monitor->write_count; i++) {
+		const struct recorded_write *entry = &monitor->writes[i];
+
+		for (j = 0; j < entry->length; j++)
+			used += sysfs_emit_at(buf, used, j ? " %02x" : "%02x", entry->bytes[j]);
+		used += sysfs_emit_at(buf, used, entry->refused ? " refused\n" : "\n");
+	}
+	mutex_unlock(&monitor->lock);
+	return used;
+}
+
+static ssize_t writes_store(struct device *dev, struct device_attribute *attr, const char *buf,
+			    size_t count)
+{
+	struct fake_monitor *monitor = monitor_of(dev);
+
+	mutex_lock(&monitor->lock);
+	monitor->write_count = 0;
+	monitor->level = -1;
+	mutex_unlock(&monitor->lock);
+	return count;
+}
+static DEVICE_ATTR_RW(writes);
+
+static ssize_t refuse_next_show(struct device *dev, struct device_attribute *attr, char *buf)
+{
+	struct fake_monitor *monitor = monitor_of(dev);
+	unsigned int value;
+
+	mutex_lock(&monitor->lock);
+	value = monitor->refuse_next;
+	mutex_unlock(&monitor->lock);
+	return sysfs_emit(buf, "%u\n", value);
+}
+
+static ssize_t refuse_next_store(struct device *dev, struct device_attribute *attr,
+				 const char *buf, size_t count)
+{
+	struct fake_monitor *monitor = monitor_of(dev);
+	unsigned int value;
+	int status = kstrtouint(buf, 0, &value);
+
+	if (status)
+		return status;
+	mutex_lock(&monitor->lock);
+	monitor->refuse_next = value;
+	mutex_unlock(&monitor->lock);
+	return count;
+}
+static DEVICE_ATTR_RW(refuse_next);
+
+static ssize_t level_show(struct device *dev, struct device_attribute *attr, char *buf)
+{
+	struct fake_monitor *monitor = monitor_of(dev);
+	int value;
+
+	mutex_lock(&monitor->lock);
+	value = monitor->level;
+	mutex_unlock(&monitor->lock);
+	return sysfs_emit(buf, "%d\n", value);
+}
+static DEVICE_ATTR_RO(level);
+
+static struct attribute *fake_monitor_attrs[] = {
+	&dev_attr_writes.attr,
+	&dev_attr_refuse_next.attr,
+	&dev_attr_level.attr,
+	NULL,
+};
+ATTRIBUTE_GROUPS(fake_monitor);
+
+static void unregister_monitor(struct fake_monitor *monitor)
+{
+	if (!monitor->registered)
+		return;
+	i2c_del_adapter(&monitor->adapter);
+	monitor->registered = false;
+}
+
+/* i2c_del_adapter leaves the adapter zeroed, ready to be added again. */
+static int register_monitor(struct fake_monitor *monitor, unsigned int index)
+{
+	struct i2c_adapter *adapter = &monitor->adapter;
+	int status;
+
+	if (monitor->registered)
+		return 0;
+	monitor->write_count = 0;
+	monitor->refuse_next = 0;
+	monitor->level = -1;
+	adapter->owner = THIS_MODULE;
+	adapter->algo = &fake_algorithm;
+	adapter->dev.groups = fake_monitor_groups;
+	snprintf(adapter->name, sizeof(adapter->name), "glimmerbox fake monitor %u", index);
+	i2c_set_adapdata(adapter, monitor);
+	status = i2c_add_adapter(adapter);
+	if (status == 0)
+		monitor->registered = true;
+	return status;
+}
+
+static int monitor_index_of(const char *value, unsigned int *index)
+{
+	int status = kstrtouint(value, 0, index);
+
+	if (status)
+		return status;
+	return *index < monitors ? 0 : -EINVAL;
+}
+
+static int unplug_set(const char *value, const struct kernel_param *kp)
+{
+	unsigned int index;
+	int status = monitor_index_of(value, &index);
+
+	if (status)
+		return status;
+	mutex_lock(&registration_lock);
+	unregister_monitor(&fake_monitors[index]);
+	mutex_unlock(&registration_lock);
+	return 0;
+}
+
+static int plug_set(const char *value, const struct kernel_param *kp)
+{
+	unsigned int index;
+	int status = monitor_index_of(value, &index);
+
+	if (status)
+		return status;
+	mutex_lock(&registration_lock);
+	status = register_monitor(&fake_monitors[index], index);
+	mutex_unlock(&registration_lock);
+	return status;
+}
+
+static const struct kernel_param_ops unplug_ops = {
+	.set = unplug_set,
+};
+module_param_cb(unplug, &unplug_ops, NULL, 0200);
+MODULE_PARM_DESC(unplug, "Write a monitor's index to delete its adapter");
+
+static const struct kernel_param_ops plug_ops = {
+	.set = plug_set,
+};
+module_param_cb(plug, &plug_ops, NULL, 0200);
+MODULE_PARM_DESC(plug, "Write an unplugged monitor's index to register its adapter again");
+
+static void unregister_all(void)
+{
+	unsigned int i;
+
+	mutex_lock(&registration_lock);
+	for (i = 0; i < monitors; i++)
+		unregister_monitor(&fake_monitors[i]);
+	mutex_unlock(&registration_lock);
+}
+
+static int __init fake_monitor_init(void)
+{
+	unsigned int i;
+	int status;
+
+	if (monitors == 0 || monitors > MAX_MONITORS)
+		return -EINVAL;
+	fake_monitors = kcalloc(monitors, sizeof(*fake_monitors), GFP_KERNEL);
+	if (!fake_monitors)
+		return -ENOMEM;
+	for (i = 0; i < monitors; i++) {
+		mutex_init(&fake_monitors[i].lock);
+		status = register_monitor(&fake_monitors[i], i);
+		if (status) {
+			unregister_all();
+			kfree(fake_monitors);
+			return status;
+		}
+	}
+	return 0;
+}
+
+static void __exit fake_monitor_exit(void)
+{
+	unregister_all();
+	kfree(fake_monitors);
+}
+
+module_init(fake_monitor_init);
+module_exit(fake_monitor_exit);
+
+MODULE_DESCRIPTION("Fake DDC/CI monitors on plain-I2C adapters, for tests");
+MODULE_LICENSE("GPL");
