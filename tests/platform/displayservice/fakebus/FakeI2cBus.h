@@ -41,6 +41,7 @@ class FakeI2cBus {
   void holdLockElsewhere(unsigned bus, int attempts) { buses_.at(bus).lockRefusals = attempts; }
 
   const std::vector<I2cWrite>& writes() const { return writes_; }
+  void clearWrites() { writes_.clear(); }
   std::size_t openDescriptors() const { return descriptors_.size(); }
   bool anyLockHeld() const;
   int lastOpenFlags() const { return lastOpenFlags_; }
