@@ -18,10 +18,17 @@ install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATA
 # them only below /usr, which is the package's prefix.
 file(GLOB_RECURSE glimmerbox_udev_rules CONFIGURE_DEPENDS ${GLIMMERBOX_DATA_DIR}/*.rules)
 install(FILES ${glimmerbox_udev_rules} DESTINATION lib/udev/rules.d)
+# The I2C device nodes exist only with i2c-dev loaded: load it at every boot.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf "i2c-dev\n")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf
+        DESTINATION lib/modules-load.d RENAME glimmerbox.conf)
 file(GLOB_RECURSE glimmerbox_quirks CONFIGURE_DEPENDS ${GLIMMERBOX_DATA_DIR}/*.quirks)
 install(FILES ${glimmerbox_quirks} DESTINATION ${CMAKE_INSTALL_DATADIR}/libinput)
-file(GLOB_RECURSE glimmerbox_help CONFIGURE_DEPENDS ${GLIMMERBOX_DATA_DIR}/*.html)
-install(FILES ${glimmerbox_help} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimmerbox)
+# The help page the permission banner opens, and the input rules it names,
+# where the program looks for them: <prefix>/share/glimmerbox.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/install-data/help DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox
+        OPTIONAL)
+install(FILES ${glimmerbox_udev_rules} DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/udev)
 
 set(CPACK_PACKAGE_NAME glimmerbox)
 set(CPACK_PACKAGE_VENDOR "Glimmerbox")
