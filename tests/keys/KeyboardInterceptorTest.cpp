@@ -183,16 +183,6 @@ TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedLaterOnTheMai
   EXPECT_EQ(delegate->names(), (std::vector<std::string>{"up coarse", "down fine", "up coarse"}));
 }
 
-TEST_F(KeyboardInterceptorTest, OtherKeysPassAndReleasesAreDeletedSilently) {
-  interceptor->startEventTap();
-  EXPECT_EQ(feedFromInputThread({te::kKeyDown, 0, 0, 0, 0}), TapVerdict::Pass);
-  EXPECT_EQ(feedFromInputThread({te::kSystemDefined, 0, 0, te::kSubtypeAuxControlButtons,
-                                 te::specialKeyData(2, te::kSpecialKeyStateUp, false)}),
-            TapVerdict::Delete);
-  testsupport::drainMainQueue();
-  EXPECT_TRUE(delegate->reports.empty());
-}
-
 TEST_F(KeyboardInterceptorTest, WithoutDelegateBrightnessKeysAreStillDeleted) {
   interceptor->delegate.reset();
   interceptor->startEventTap();

@@ -1,0 +1,50 @@
+#include "app/ui/QtApplication.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+namespace ui {
+
+namespace {
+// QApplication keeps references to its arguments for its whole life.
+int applicationArgc = 1;
+char applicationName[] = "glimmerbox";
+char* applicationArgv[] = {applicationName, nullptr};
+}  // namespace
+
+std::shared_ptr<Application> Application::shared() {
+  static const std::shared_ptr<Application> application = std::make_shared<QtApplication>();
+  return application;
+}
+
+QtApplication::QtApplication() {
+  if (QCoreApplication::instance() == nullptr) {
+    new QApplication(applicationArgc, applicationArgv);  // Lives as long as the process.
+  }
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void QtApplication::setDelegate(std::weak_ptr<ApplicationDelegate> delegate) {
+  delegate_ = std::move(delegate);
+}
+
+int QtApplication::run() {
+  std::weak_ptr<ApplicationDelegate> delegate = delegate_;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [delegate] {
+        if (auto strong = delegate.lock()) {
+          strong->applicationDidFinishLaunching();
+        }
+      },
+      Qt::QueuedConnection);
+  return QApplication::exec();
+}
+
+void QtApplication::terminate() {
+  // Queued, so it reaches a loop that is not running yet.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                            Qt::QueuedConnection);
+}
+
+}  // namespace ui

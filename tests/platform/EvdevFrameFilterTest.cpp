@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/EvdevFrameFilter.h"
+
+namespace {
+
+using platform::InputEvent;
+using platform::TapVerdict;
+namespace te = platform::tapevent;
+
+InputEvent key(std::uint16_t code, std::int32_t value) { return {EV_KEY, code, value}; }
+InputEvent scan(std::int32_t value) { return {EV_MSC, MSC_SCAN, value}; }
+const InputEvent kSyn{EV_SYN, SYN_REPORT, 0};
+const InputEvent kDropped{EV_SYN, SYN_DROPPED, 0};
+
+struct Script {
+  const char* name;
+  std::vector<InputEvent> in;
+  // The key events (code, value) the tap's callback deletes.
+  std::set<std::pair<std::uint16_t, std::int32_t>> deleted;
+  std::vector<InputEvent> out;
+};
+
+const std::set<std::pair<std::uint16_t, std::int32_t>> kBrightnessUpTaken{
+    {KEY_BRIGHTNESSUP, 1}, {KEY_BRIGHTNESSUP, 2}, {KEY_BRIGHTNESSUP, 0}};
+
+const Script kScripts[] = {
+    {"LetterFramesPassWhole",
+     {scan(30), key(KEY_A, 1), kSyn, key(KEY_A, 2), kSyn, scan(30), key(KEY_A, 0), kSyn},
+     {},
+     {scan(30), key(KEY_A, 1), kSyn, key(KEY_A, 2), kSyn, scan(30), key(KEY_A, 0), kSyn}},
+    {"DeletedKeyTakesItsScanAndEmptyFrameVanishes",
+     {scan(0xe0), key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 2), kSyn, scan(0xe0),
+      key(KEY_BRIGHTNESSUP, 0), kSyn},
+     kBrightnessUpTaken,
+     {}},
+    {"OnlyTheDeletedKeyLeavesAMixedFrame",
+     {scan(0xe0), key(KEY_BRIGHTNESSUP, 1), scan(30), key(KEY_A, 1), kSyn},
+     kBrightnessUpTaken,
+     {scan(30), key(KEY_A, 1), kSyn}},
+    {"NothingGoesOutBeforeTheFrameEnds", {scan(30), key(KEY_A, 1)}, {}, {}},
+    {"ScanWithoutKeyStays", {scan(30), kSyn}, {}, {scan(30), kSyn}},
+    {"DroppedMarkerIsNotPassedOn", {kDropped, key(KEY_A, 1), kSyn}, {}, {key(KEY_A, 1), kSyn}},
+    {"ReleaseOfAKeyTheCloneNeverGotIsDropped",
+     {key(KEY_F14, 1), kSyn, scan(0x69), key(KEY_F14, 0), kSyn},
+     {{KEY_F14, 1}},
+     {}},
+    {"RepeatOfAKeyTheCloneNeverGotIsDropped", {key(KEY_F15, 2), kSyn, key(KEY_B, 0), kSyn}, {}, {}},
+    {"ReleaseOfAHeldKeyPassesEvenWhenTaken",
+     {key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 0), kSyn},
+     {{KEY_BRIGHTNESSUP, 0}},
+     {key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 0), kSyn}},
+    {"OtherEventsKeepTheirPlace",
+     {{EV_REL, REL_X, 3}, scan(1), {EV_LED, LED_CAPSL, 1}, key(KEY_LEFTSHIFT, 1), kSyn},
+     {},
+     {{EV_REL, REL_X, 3}, scan(1), {EV_LED, LED_CAPSL, 1}, key(KEY_LEFTSHIFT, 1), kSyn}},
+};
+
+void PrintTo(const Script& script, std::ostream* out) { *out << script.name; }
+
+class EvdevFrameFilterScriptTest : public testing::TestWithParam<Script> {};
+
+TEST_P(EvdevFrameFilterScriptTest, EmitsExpectedEvents) {
+  const Script& script = GetParam();
+  platform::EvdevFrameFilter filter;
+  std::vector<InputEvent> out;
+  for (const InputEvent& event : script.in) {
+    filter.feed(
+        event,
+        [&](const InputEvent& k) {
+          return script.deleted.count({k.code, k.value}) ? TapVerdict::Delete : TapVerdict::Pass;
+        },
+        out);
+  }
+  EXPECT_EQ(out, script.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, EvdevFrameFilterScriptTest, testing::ValuesIn(kScripts),
+                         [](const auto& info) { return info.param.name; });
+
+void feedAll(platform::EvdevFrameFilter& filter, const std::vector<InputEvent>& events) {
+  std::vector<InputEvent> out;
+  for (const InputEvent& event : events) {
+    filter.feed(
+        event, [](const InputEvent&) { return TapVerdict::Pass; }, out);
+  }
+}
+
+TEST(EvdevFrameFilterTest, ReleasesEveryKeyTheCloneStillHoldsOnce) {
+  platform::EvdevFrameFilter filter;
+  feedAll(filter, {key(KEY_A, 1), key(KEY_B, 1), kSyn, key(KEY_B, 0), key(KEY_C, 1), kSyn});
+  EXPECT_EQ(filter.releaseHeldKeys(),
+            (std::vector<InputEvent>{key(KEY_A, 0), key(KEY_C, 0), kSyn}));
+  EXPECT_TRUE(filter.releaseHeldKeys().empty());
+}
+
+TEST(EvdevFrameFilterTest, TracksModifiersInStreamOrder) {
+  platform::EvdevFrameFilter filter;
+  feedAll(filter, {key(KEY_LEFTSHIFT, 1), key(KEY_RIGHTALT, 1), kSyn});
+  EXPECT_EQ(filter.modifierFlags(), te::kFlagShift | te::kFlagOption);
+  feedAll(filter, {key(KEY_LEFTSHIFT, 0), key(KEY_RIGHTMETA, 1), kSyn});
+  EXPECT_EQ(filter.modifierFlags(), te::kFlagOption | te::kFlagCommand);
+}
+
+}  // namespace

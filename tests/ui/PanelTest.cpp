@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "app/ui/AnimationContext.h"
+#include "app/ui/Panel.h"
+#include "app/ui/ViewBridge.h"
+#include "tests/support/EventLoop.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QWidget* windowOf(ui::Panel& panel) { return ui::bridge::widgetOf(*panel.contentView())->window(); }
+
+std::unique_ptr<ui::Panel> hudLikePanel() {
+  auto panel = std::make_unique<ui::Panel>(ui::Rect{0, 0, 220, 50});
+  panel->setOpaque(false);
+  panel->setLevel(ui::WindowLevel::Floating);
+  panel->setCollectionBehavior(ui::CollectionBehaviorCanJoinAllSpaces |
+                               ui::CollectionBehaviorStationary |
+                               ui::CollectionBehaviorIgnoresCycle);
+  panel->setAlphaValue(0);
+  panel->setContentView(std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10}));
+  return panel;
+}
+
+TEST(Panel, NeverTakesFocusStaysOnTopAndIsLeftToNoWindowManager) {
+  auto panel = hudLikePanel();
+  QWidget* window = windowOf(*panel);
+  const Qt::WindowFlags flags = window->windowFlags();
+  for (Qt::WindowType flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowDoesNotAcceptFocus,
+                              Qt::WindowStaysOnTopHint, Qt::X11BypassWindowManagerHint}) {
+    EXPECT_TRUE(flags.testFlag(flag)) << flag;
+  }
+  EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating));
+  EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+  panel->orderFrontRegardless();
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
+  panel->orderOut();
+  EXPECT_FALSE(panel->isVisible());
+}
+
+TEST(Panel, TheContentViewFillsThePanelAndTheOriginIsUnflipped) {
+  auto panel = hudLikePanel();
+  EXPECT_EQ(panel->contentView()->frame(), (ui::Rect{0, 0, 220, 50}));
+  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+  panel->setFrameOrigin({290, 110});
+  EXPECT_EQ(panel->frame(), (ui::Rect{290, 110, 220, 50}));
+  EXPECT_EQ(windowOf(*panel)->geometry(), QRect(290, screenHeight - 160, 220, 50));
+}
+
+TEST(PanelAnimation, AlphaMovesFromItsPresentValueAndTheCompletionSeesTheExactTarget) {
+  auto panel = hudLikePanel();
+  panel->setAlphaValue(0.25);
+  double alphaAtCompletion = -1;
+  std::vector<double> seen;
+  ui::AnimationContext::runAnimationGroup(
+      [&](ui::AnimationContext& context) {
+        context.setDuration(0.05);
+        panel->animator().setAlphaValue(1.0);
+      },
+      [&] { alphaAtCompletion = panel->alphaValue(); });
+  EXPECT_DOUBLE_EQ(panel->alphaValue(), 0.25);
+  ASSERT_TRUE(testsupport::runLoopUntil(
+      [&] {
+        seen.push_back(panel->alphaValue());
+        return alphaAtCompletion >= 0;
+      },
+      2s));
+  EXPECT_EQ(alphaAtCompletion, 1.0);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](double a) { return a > 0.25 && a < 1; }));
+}
+
+TEST(PanelAnimation, AnInterruptedGroupStillCompletesButNotInsideTheInterruptingCall) {
+  auto panel = hudLikePanel();
+  panel->setAlphaValue(1);
+  std::vector<std::string> events;
+  double alphaAtFadeOutCompletion = -1;
+  ui::AnimationContext::runAnimationGroup(
+      [&](ui::AnimationContext& context) {
+        context.setDuration(0.35);
+        panel->animator().setAlphaValue(0.0);
+      },
+      [&] {
+        events.push_back("fade-out completed");
+        alphaAtFadeOutCompletion = panel->alphaValue();
+      });
+  testsupport::runLoopFor(50ms);
+  ui::AnimationContext::runAnimationGroup([&](ui::AnimationContext& context) {
+    context.setDuration(0.15);
+    panel->animator().setAlphaValue(1.0);
+  });
+  events.push_back("fade-in started");
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return panel->alphaValue() == 1.0; }, 2s));
+  EXPECT_EQ(events, (std::vector<std::string>{"fade-in started", "fade-out completed"}));
+  EXPECT_GT(alphaAtFadeOutCompletion, 0.0);
+}
+
+TEST(PanelAnimation, AGroupThatAnimatesNothingCompletesOnALaterTurn) {
+  bool completed = false;
+  ui::AnimationContext::runAnimationGroup([](ui::AnimationContext&) {}, [&] { completed = true; });
+  EXPECT_FALSE(completed);
+  testsupport::drainMainQueue();
+  EXPECT_TRUE(completed);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include "tests/vm/support/EventNode.h"
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+namespace vmtest {
+namespace {
+
+constexpr std::chrono::milliseconds kDeviceLookInterval{10};
+
+std::string nameOfEventNode(const std::filesystem::path& sysfsNode) {
+  std::ifstream file(sysfsNode / "device" / "name");
+  std::string name;
+  std::getline(file, name);
+  return name;
+}
+
+std::optional<std::string> findDevice(const std::string& name) {
+  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/input")) {
+    std::string node = entry.path().filename();
+    if (node.starts_with("event") && nameOfEventNode(entry.path()) == name) {
+      return "/dev/input/" + node;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+EventNode::EventNode(const std::string& path)
+    : fd_(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
+  if (fd_ < 0) {
+    throw std::runtime_error("cannot open " + path);
+  }
+}
+
+EventNode::~EventNode() { close(fd_); }
+
+std::optional<std::string> EventNode::waitForDevice(const std::string& name,
+                                                    std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    std::optional<std::string> path = findDevice(name);
+    // devtmpfs creates the node just after the sysfs entry appears.
+    if (path && std::filesystem::exists(*path)) {
+      return path;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      return std::nullopt;
+    }
+    std::this_thread::sleep_for(kDeviceLookInterval);
+  }
+}
+
+bool EventNode::deviceExists(const std::string& name) { return findDevice(name).has_value(); }
+
+bool EventNode::readAvailable() {
+  input_event raw[64];
+  for (;;) {
+    ssize_t bytes = read(fd_, raw, sizeof raw);
+    if (bytes < 0) {
+      return errno == EAGAIN;
+    }
+    if (bytes == 0) {
+      return false;
+    }
+    for (ssize_t i = 0; i < bytes / static_cast<ssize_t>(sizeof(input_event)); ++i) {
+      pending_.push_back({raw[i].type, raw[i].code, raw[i].value});
+    }
+  }
+}
+
+void EventNode::readUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (readAvailable() && !done()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return;
+    }
+    pollfd ready{fd_, POLLIN, 0};
+    poll(&ready, 1, static_cast<int>(left.count()));
+  }
+}
+
+std::vector<Event> EventNode::readUpTo(const Event& last) {
+  auto found = [&] { return std::find(pending_.begin(), pending_.end(), last); };
+  readUntil([&] { return found() != pending_.end(); });
+  auto position = found();
+  if (position == pending_.end()) {
+    throw std::runtime_error("the expected event never arrived");
+  }
+  std::vector<Event> before(pending_.begin(), position);
+  pending_.erase(pending_.begin(), position + 1);
+  return before;
+}
+
+std::vector<Event> EventNode::readUntilGone() {
+  readUntil([] { return false; });
+  return std::exchange(pending_, {});
+}
+
+std::vector<Event> EventNode::drain() {
+  readAvailable();
+  return std::exchange(pending_, {});
+}
+
+std::vector<Event> keyEventsOf(const std::vector<Event>& events) {
+  std::vector<Event> keys;
+  std::copy_if(events.begin(), events.end(), std::back_inserter(keys),
+               [](const Event& event) { return event.type == EV_KEY; });
+  return keys;
+}
+
+}  // namespace vmtest
