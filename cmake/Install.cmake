@@ -13,22 +13,23 @@ install(FILES ${GLIMMERBOX_DATA_DIR}/glimmerbox.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
-# Device access rules (input devices, uinput, I2C buses) and the libinput
-# quirks, wherever under data/ their owners keep them. udev and libinput read
-# them only below /usr, which is the package's prefix.
-file(GLOB_RECURSE glimmerbox_udev_rules CONFIGURE_DEPENDS ${GLIMMERBOX_DATA_DIR}/*.rules)
-install(FILES ${glimmerbox_udev_rules} DESTINATION lib/udev/rules.d)
-# The I2C device nodes exist only with i2c-dev loaded: load it at every boot.
+# Access to the keyboards and uinput for the key takeover (the I2C rule
+# installs itself with the display-service library), the libinput quirks for
+# the virtual keyboards, and the module loader for the I2C device nodes. udev,
+# libinput and modules-load read them only below /usr, the package's prefix.
+set(GLIMMERBOX_INPUT_RULES ${GLIMMERBOX_DATA_DIR}/udev/70-glimmerbox-input.rules)
+install(FILES ${GLIMMERBOX_INPUT_RULES} DESTINATION lib/udev/rules.d)
+install(FILES ${GLIMMERBOX_DATA_DIR}/libinput/50-glimmerbox.quirks
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/libinput)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf "i2c-dev\n")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf
         DESTINATION lib/modules-load.d RENAME glimmerbox.conf)
-file(GLOB_RECURSE glimmerbox_quirks CONFIGURE_DEPENDS ${GLIMMERBOX_DATA_DIR}/*.quirks)
-install(FILES ${glimmerbox_quirks} DESTINATION ${CMAKE_INSTALL_DATADIR}/libinput)
-# The help page the permission banner opens, and the input rules it names,
+
+# The help page the permission banner opens and the rules file it names,
 # where the program looks for them: <prefix>/share/glimmerbox.
-install(DIRECTORY ${CMAKE_BINARY_DIR}/install-data/help DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox
-        OPTIONAL)
-install(FILES ${glimmerbox_udev_rules} DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/udev)
+install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/help)
+install(FILES ${GLIMMERBOX_INPUT_RULES} DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/udev)
 
 set(CPACK_PACKAGE_NAME glimmerbox)
 set(CPACK_PACKAGE_VENDOR "Glimmerbox")

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ui/Image.h"
 #include "app/ui/TextField.h"
 #include "tests/app/AppFakes.h"
 #include "tests/support/EventLoop.h"
