@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/AppDelegate.h"
@@ -20,7 +22,9 @@ int main() {
   appDelegate = std::make_shared<AppDelegate>();
   application->setDelegate(appDelegate);
   application->run();
-  // The tray item and the popover are Qt windows: they go while Qt still runs.
-  appDelegate.reset();
-  return 0;
+  // Quitting tears nothing down: the controller and the shared components
+  // live until the process ends. Their windows must not be destroyed by exit
+  // handlers after Qt's own statics are gone, so the process ends here.
+  std::fflush(stdout);
+  std::_Exit(EXIT_SUCCESS);
 }
