@@ -1,7 +1,9 @@
 #include "app/ui/Panel.h"
 
 #include <QEasingCurve>
+#include <QPainterPath>
 #include <QPointer>
+#include <QRegion>
 #include <QVariantAnimation>
 #include <cmath>
 
@@ -41,6 +43,20 @@ struct Panel::Impl {
     if (wasVisible) {
       window->show();
     }
+  }
+
+  // A translucent panel whose content clips to rounded corners takes their
+  // shape, so without a compositor the corners are cut out instead of black.
+  void applyShape() {
+    Layer* layer = contentView ? contentView->layer() : nullptr;
+    if (opaque || layer == nullptr || !layer->masksToBounds() || layer->cornerRadius() <= 0) {
+      window->clearMask();
+      return;
+    }
+    QPainterPath shape;
+    const double radius = layer->cornerRadius();
+    shape.addRoundedRect(QRectF(0, 0, frame.width, frame.height), radius, radius);
+    window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
   }
 
   void applyAlpha(double value) {
@@ -156,7 +172,11 @@ void Panel::animateAlpha(double alpha, double duration) {
 }
 
 void Panel::orderFrontRegardless() {
-  impl_->window->show();
+  if (!impl_->window->isVisible()) {
+    impl_->applyShape();
+    impl_->window->show();  // A newly mapped window comes up on top.
+    return;
+  }
   impl_->window->raise();
 }
 

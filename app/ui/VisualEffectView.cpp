@@ -9,10 +9,11 @@
 namespace ui {
 
 namespace {
-// The heads-up material: a dark, mostly opaque tint, a little lighter at the
-// top, so white content reads over any background and the edge catches light.
-const QColor kHudTop(58, 58, 60, 205);
-const QColor kHudBottom(30, 30, 32, 215);
+// The heads-up material: a dark tint dense enough that what lies behind only
+// shows as soft shapes (there is no blur to hide its detail), a little lighter
+// at the top so the capsule catches light. White content reads over anything.
+const QColor kHudTop(62, 62, 66, 234);
+const QColor kHudBottom(34, 34, 38, 240);
 }  // namespace
 
 struct VisualEffectView::Settings {

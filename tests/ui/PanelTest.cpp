@@ -53,6 +53,21 @@ TEST(Panel, TheContentViewFillsThePanelAndTheOriginIsUnflipped) {
   EXPECT_EQ(windowOf(*panel)->geometry(), QRect(290, screenHeight - 160, 220, 50));
 }
 
+TEST(Panel, TakesTheRoundedShapeOfItsContentSoCornersAreCutWithoutACompositor) {
+  auto panel = hudLikePanel();
+  auto capsule = std::make_shared<ui::View>(ui::Rect{0, 0, 220, 50});
+  capsule->setWantsLayer(true);
+  capsule->layer()->setCornerRadius(25);
+  capsule->layer()->setMasksToBounds(true);
+  panel->setContentView(capsule);
+  panel->orderFrontRegardless();
+  const QRegion shape = windowOf(*panel)->mask();
+  EXPECT_FALSE(shape.contains(QPoint(1, 1)));
+  EXPECT_FALSE(shape.contains(QPoint(218, 48)));
+  EXPECT_TRUE(shape.contains(QPoint(110, 1)));
+  EXPECT_TRUE(shape.contains(QPoint(2, 25)));
+}
+
 TEST(PanelAnimation, AlphaMovesFromItsPresentValueAndTheCompletionSeesTheExactTarget) {
   auto panel = hudLikePanel();
   panel->setAlphaValue(0.25);
