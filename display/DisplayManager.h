@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/ui/Screens.h"
+#include "display/DdcTransport.h"
+#include "display/GammaFallback.h"
 #include "platform/DisplayPortRegistry.h"
 #include "platform/DisplayService.h"
 #include "platform/DisplayTransferTables.h"
@@ -43,4 +45,14 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   void setBrightness(std::int64_t value);
   void stepBrightness(std::int64_t delta);
   void detectMonitorName();
+
+ private:
+  void restoreRememberedLevel();
+  void scheduleBrightnessChanged(std::int64_t level);
+
+  const std::string prefsKey = "Glimmerbox_Brightness";
+  std::shared_ptr<platform::UserDefaults> defaults_;
+  std::shared_ptr<ui::Screens> screens_;
+  DdcTransport transport_;
+  GammaFallback gammaFallback_;
 };

@@ -80,6 +80,19 @@ struct XRandrDisplayTransferTables::Impl {
   bool triedToConnect = false;
   std::map<RRCrtc, Ramp> originalRamps;
   QObject quitWatcher;
+  bool watchingForQuit = false;
+
+  // Connected when the first ramp is saved, by which time the application
+  // object exists even if this service was made before it.
+  void watchForQuit() {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (watchingForQuit || application == nullptr) {
+      return;
+    }
+    watchingForQuit = true;
+    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
+                     [this] { restoreAll(); });
+  }
 
   Display* connection() {
     if (!triedToConnect) {
@@ -111,6 +124,13 @@ struct XRandrDisplayTransferTables::Impl {
     return active;
   }
 
+  void restoreAll() {
+    for (const auto& [crtc, ramp] : originalRamps) {
+      applyRamp(display, crtc, ramp);  // A CRTC gone with its monitor needs nothing back.
+    }
+    originalRamps.clear();
+  }
+
   // The CRTC's ramp size, remembering its original ramp the first time.
   int prepareCrtc(RRCrtc crtc) {
     XErrorTrap trap(display);
@@ -125,6 +145,7 @@ struct XRandrDisplayTransferTables::Impl {
       }
       originalRamps[crtc] = copyRamp(*original);
       XRRFreeGamma(original);
+      watchForQuit();
     }
     return size;
   }
@@ -133,10 +154,6 @@ struct XRandrDisplayTransferTables::Impl {
 XRandrDisplayTransferTables::XRandrDisplayTransferTables(std::string displayName)
     : impl_(std::make_unique<Impl>()) {
   impl_->displayName = std::move(displayName);
-  if (QCoreApplication* application = QCoreApplication::instance()) {
-    QObject::connect(application, &QCoreApplication::aboutToQuit, &impl_->quitWatcher,
-                     [this] { restoreOriginalRamps(); });
-  }
 }
 
 XRandrDisplayTransferTables::~XRandrDisplayTransferTables() {
@@ -183,11 +200,6 @@ std::int32_t XRandrDisplayTransferTables::setDisplayTransferByTable(std::uint32_
   return applyRamp(impl_->display, display, ramp) ? 0 : -EIO;
 }
 
-void XRandrDisplayTransferTables::restoreOriginalRamps() {
-  for (const auto& [crtc, ramp] : impl_->originalRamps) {
-    applyRamp(impl_->display, crtc, ramp);  // A CRTC gone with its monitor needs nothing back.
-  }
-  impl_->originalRamps.clear();
-}
+void XRandrDisplayTransferTables::restoreOriginalRamps() { impl_->restoreAll(); }
 
 }  // namespace platform

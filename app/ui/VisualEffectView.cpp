@@ -1,20 +1,9 @@
 #include "app/ui/VisualEffectView.h"
 
-#include <QLinearGradient>
-#include <QPainter>
-
 #include "app/ui/ViewImpl.h"
-#include "app/ui/ViewWidget.h"
+#include "app/ui/VisualEffectWidget.h"
 
 namespace ui {
-
-namespace {
-// The heads-up material: a dark tint dense enough that what lies behind only
-// shows as soft shapes (there is no blur to hide its detail), a little lighter
-// at the top so the capsule catches light. White content reads over anything.
-const QColor kHudTop(62, 62, 66, 234);
-const QColor kHudBottom(34, 34, 38, 240);
-}  // namespace
 
 struct VisualEffectView::Settings {
   VisualEffectMaterial material = VisualEffectMaterial::HudWindow;
@@ -23,14 +12,8 @@ struct VisualEffectView::Settings {
 };
 
 VisualEffectView::VisualEffectView(Rect frame)
-    : View(std::make_unique<Impl>(new ViewWidget)), settings_(std::make_shared<Settings>()) {
-  static_cast<ViewWidget*>(impl().widget.data())
-      ->setContentPainter([](QPainter& painter, const QRectF& bounds) {
-        QLinearGradient tint(bounds.topLeft(), bounds.bottomLeft());
-        tint.setColorAt(0, kHudTop);
-        tint.setColorAt(1, kHudBottom);
-        painter.fillRect(bounds, tint);
-      });
+    : View(std::make_unique<Impl>(new VisualEffectWidget)),
+      settings_(std::make_shared<Settings>()) {
   setFrame(frame);
 }
 
@@ -50,6 +33,8 @@ VisualEffectBlendingMode VisualEffectView::blendingMode() const { return setting
 
 void VisualEffectView::setBlendingMode(VisualEffectBlendingMode mode) {
   settings_->blendingMode = mode;
+  static_cast<VisualEffectWidget*>(impl().widget.data())
+      ->setBlursBehindWindow(mode == VisualEffectBlendingMode::BehindWindow);
 }
 
 }  // namespace ui

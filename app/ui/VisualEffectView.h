@@ -10,9 +10,10 @@ enum class VisualEffectMaterial { HudWindow };
 enum class VisualEffectState { FollowsWindowActiveState, Active, Inactive };
 enum class VisualEffectBlendingMode { BehindWindow, WithinWindow };
 
-// A translucent background standing in for a blurred one: what lies behind
-// shows through a dark, softly shaded tint (the heads-up-display material).
-// Rounded by its layer's corner radius when the layer clips.
+// The heads-up-display material: a dark, softly shaded tint over a blurred
+// picture of what lies behind the window (taken as it comes on screen), or
+// over the plain translucent window where the screen cannot be read. Rounded
+// by its layer's corner radius when the layer clips.
 class VisualEffectView : public View {
  public:
   explicit VisualEffectView(Rect frame);

@@ -92,15 +92,15 @@ QImage render(ui::View& view) {
 
 bool isWhite(QRgb pixel) { return qRed(pixel) > 230 && qGreen(pixel) > 230 && qBlue(pixel) > 230; }
 
-TEST_F(BrightnessHUDTest, DrawsATranslucentCapsuleWithAWhiteSunBarAndText) {
+TEST_F(BrightnessHUDTest, DrawsADarkCapsuleWithAWhiteSunBarAndText) {
   hud->show(40);
   const QImage image = render(content());
   ASSERT_EQ(image.size(), QSize(220, 50));
   EXPECT_EQ(qAlpha(image.pixel(2, 2)), 0) << "rounded end";
   EXPECT_EQ(qAlpha(image.pixel(217, 47)), 0) << "rounded end";
   const QRgb background = image.pixel(110, 42);
-  EXPECT_GT(qAlpha(background), 150);
-  EXPECT_LT(qAlpha(background), 255) << "what lies behind shows through";
+  EXPECT_GT(qAlpha(background), 150) << "a body dense enough for white content";
+  EXPECT_LT(qRed(background), 100) << "a dark body";
   EXPECT_TRUE(isWhite(image.pixel(26, 25))) << "the sun's disc";
   EXPECT_TRUE(isWhite(image.pixel(48 + 115 * 0.3, 25))) << "the bar, filled to 40 %";
   EXPECT_FALSE(isWhite(image.pixel(48 + 115 * 0.6, 25))) << "the bar's track beyond 40 %";
@@ -143,7 +143,7 @@ TEST_F(BrightnessHUDTest, ASingleShowLeavesTheScreenAfterHoldAndFade) {
   QElapsedTimer clock;
   clock.start();
   hud->show(40);
-  testsupport::runLoopFor(1300ms);
+  testsupport::runLoopFor(1100ms);
   EXPECT_TRUE(panel.isVisible());
   EXPECT_EQ(panel.alphaValue(), 1.0) << "still holding before 1.4 s";
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !panel.isVisible(); }, 2s));
@@ -160,7 +160,7 @@ TEST_F(BrightnessHUDTest, ShowsOneSecondApartKeepItUpAndTheFadeFollowsTheLastSho
   testsupport::runLoopFor(1000ms);
   hud->show(46);
   const qint64 secondShow = clock.elapsed();
-  testsupport::runLoopFor(1300ms);  // Past the first show's 1.75 s.
+  testsupport::runLoopFor(1000ms);  // Past the first show's 1.75 s.
   EXPECT_TRUE(panel.isVisible());
   EXPECT_EQ(panel.alphaValue(), 1.0);
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !panel.isVisible(); }, 2s));

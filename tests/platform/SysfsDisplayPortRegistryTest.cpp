@@ -56,7 +56,6 @@ const std::vector<Case> kCases = {
        auto edp = t.connector(gpu, 0, "eDP-1", "connected");
        t.adapter(edp, 6, "AUX A/DDI A/PHY A");
        t.connector(gpu, 0, "LVDS-1", "connected", t.adapter(gpu, 3, "i915 gmbus panel"));
-       t.connector(gpu, 0, "DSI-1", "connected", t.adapter(gpu, 9, "dsi ddc"));
        t.connector(gpu, 0, "DP-2", "connected");  // No link: forces the fallback.
        t.adapter(gpu, 4, "i915 gmbus dpb");
      },

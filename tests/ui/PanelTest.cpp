@@ -105,7 +105,7 @@ TEST(PanelAnimation, AnInterruptedGroupStillCompletesButNotInsideTheInterrupting
         events.push_back("fade-out completed");
         alphaAtFadeOutCompletion = panel->alphaValue();
       });
-  testsupport::runLoopFor(50ms);
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return panel->alphaValue() < 1.0; }, 1s));
   ui::AnimationContext::runAnimationGroup([&](ui::AnimationContext& context) {
     context.setDuration(0.15);
     panel->animator().setAlphaValue(1.0);

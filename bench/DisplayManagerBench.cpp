@@ -1,0 +1,141 @@
+// setBrightness against one port that accepts every write (the recording
+// test library with recording off), pauses that return at once and the real
+// QSettings defaults in a private configuration directory.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "display/DisplayManager.h"
+#include "platform/ExecutableLocation.h"
+#include "platform/QSettingsUserDefaults.h"
+#include "tests/display/libraries/DisplayServiceRecord.h"
+#include "tests/support/EventLoop.h"
+
+namespace {
+
+const char* kAcceptingLibrary =
+    "../lib/glimmerbox-tests/libglimmerbox-test-recording-displayservice.so";
+constexpr std::uint32_t kPortService = 1;
+constexpr std::uint32_t kIterator = 2;
+constexpr int kCallsPerDrain = 1000;
+
+class OneAcceptingPort : public platform::DisplayPortRegistry {
+ public:
+  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
+    iterator = kIterator;
+    handedOut_ = false;
+    return 0;
+  }
+  std::uint32_t iteratorNext(std::uint32_t) override {
+    if (handedOut_) {
+      return 0;
+    }
+    handedOut_ = true;
+    return kPortService;
+  }
+  void objectRelease(std::uint32_t) override {}
+
+ private:
+  bool handedOut_ = false;
+};
+
+class NoPause : public platform::Sleeper {
+ public:
+  void sleepMicroseconds(std::uint32_t) override {}
+};
+
+class NoDisplays : public platform::DisplayTransferTables {
+ public:
+  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
+    count = 0;
+    return 0;
+  }
+  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
+                                         const float*) override {
+    return 0;
+  }
+};
+
+class OneScreen : public ui::Screens {
+ public:
+  std::vector<ui::Screen> screens() const override { return {ui::Screen{"DELL U2720Q", {}, {}}}; }
+  std::optional<ui::Screen> mainScreen() const override { return std::nullopt; }
+};
+
+std::string acceptingLibraryPath() {
+  return (platform::ExecutableLocation::directory() / kAcceptingLibrary).string();
+}
+
+std::shared_ptr<DisplayManager> makeManager() {
+  void* library = dlopen(acceptingLibraryPath().c_str(), RTLD_LAZY);
+  if (library == nullptr) {
+    std::abort();
+  }
+  auto* record = reinterpret_cast<DisplayServiceRecord* (*)()>(
+      dlsym(library, "glimmerboxTestDisplayServiceRecord"))();
+  record->recording = false;
+  return std::make_shared<DisplayManager>(DisplayManager::Services{
+      acceptingLibraryPath(), std::make_shared<OneAcceptingPort>(), std::make_shared<NoDisplays>(),
+      std::make_shared<NoPause>(), std::make_shared<platform::QSettingsUserDefaults>(),
+      std::make_shared<OneScreen>()});
+}
+
+// One manager for every run, as in the program.
+DisplayManager& manager() {
+  static const std::shared_ptr<DisplayManager> instance = makeManager();
+  return *instance;
+}
+
+// The call as a key press makes it; the coalesced disk write and the level
+// callbacks run on the event loop, outside the measured time.
+void SetBrightness(benchmark::State& state) {
+  std::int64_t level = 0;
+  int calls = 0;
+  for (auto _ : state) {
+    manager().setBrightness(level);
+    level = (level + 7) % 101;
+    if (++calls == kCallsPerDrain) {
+      state.PauseTiming();
+      testsupport::drainMainQueue();
+      state.ResumeTiming();
+      calls = 0;
+    }
+  }
+}
+BENCHMARK(SetBrightness)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// One change and the turn of the loop after it, disk write included.
+void SetBrightnessThenLoopTurn(benchmark::State& state) {
+  std::int64_t level = 0;
+  for (auto _ : state) {
+    manager().setBrightness(level);
+    testsupport::drainMainQueue();
+    level = (level + 7) % 101;
+  }
+}
+BENCHMARK(SetBrightnessThenLoopTurn)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string configHome =
+      (std::filesystem::temp_directory_path() / "glimmerbox-bench-XXXXXX").string();
+  if (mkdtemp(configHome.data()) == nullptr) {
+    return 1;
+  }
+  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  {
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+  }
+  std::filesystem::remove_all(configHome);
+  return 0;
+}

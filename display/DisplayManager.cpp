@@ -1,0 +1,114 @@
+#include "display/DisplayManager.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/loop/MainQueue.h"
+#include "platform/EmptyDisplayPortRegistry.h"
+#include "platform/ExecutableLocation.h"
+#include "platform/NoActiveDisplayTables.h"
+#include "platform/QSettingsUserDefaults.h"
+#include "platform/UsleepSleeper.h"
+
+namespace {
+
+constexpr std::int64_t kMinimumLevel = 0;
+constexpr std::int64_t kMaximumLevel = 100;
+
+// A remembered 0 is treated like no remembered level: the monitor should not
+// come up looking switched off.
+constexpr std::int64_t kLowestRestoredLevel = 1;
+
+// Installed and built alike as <prefix>/bin/glimmerbox and
+// <prefix>/lib/glimmerbox/libglimmerbox-displayservice.so.
+constexpr const char* kDisplayServiceLibrary = "../lib/glimmerbox/libglimmerbox-displayservice.so";
+
+const std::string kBuiltInMarker = "Built-in";
+const std::string kColorLcdMarker = "Color LCD";
+
+bool namesBuiltInPanel(const std::string& name) {
+  return name.find(kBuiltInMarker) != std::string::npos ||
+         name.find(kColorLcdMarker) != std::string::npos;
+}
+
+// current + delta without overflowing for any delta.
+std::int64_t saturatingSum(std::int64_t current, std::int64_t delta) {
+  if (delta > 0 && current > std::numeric_limits<std::int64_t>::max() - delta) {
+    return std::numeric_limits<std::int64_t>::max();
+  }
+  if (delta < 0 && current < std::numeric_limits<std::int64_t>::min() - delta) {
+    return std::numeric_limits<std::int64_t>::min();
+  }
+  return current + delta;
+}
+
+}  // namespace
+
+std::shared_ptr<DisplayManager> DisplayManager::shared() {
+  static const std::shared_ptr<DisplayManager> instance = std::make_shared<DisplayManager>(
+      Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
+               std::make_shared<platform::EmptyDisplayPortRegistry>(),
+               std::make_shared<platform::NoActiveDisplayTables>(),
+               std::make_shared<platform::UsleepSleeper>(),
+               std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()});
+  return instance;
+}
+
+DisplayManager::DisplayManager(Services services)
+    : defaults_(std::move(services.defaults)),
+      screens_(std::move(services.screens)),
+      transport_(services.displayServiceLibraryPath, std::move(services.ports),
+                 std::move(services.sleeper)),
+      gammaFallback_(std::move(services.transferTables)) {
+  detectMonitorName();
+  restoreRememberedLevel();
+}
+
+DisplayManager::~DisplayManager() = default;
+
+void DisplayManager::restoreRememberedLevel() {
+  const std::int64_t remembered = defaults_->integerForKey(prefsKey);
+  if (remembered >= kLowestRestoredLevel && remembered <= kMaximumLevel) {
+    currentBrightness = remembered;
+  }
+}
+
+void DisplayManager::setBrightness(std::int64_t value) {
+  const std::int64_t level = std::clamp(value, kMinimumLevel, kMaximumLevel);
+  currentBrightness = level;
+  defaults_->setInteger(level, prefsKey);
+  if (transport_.sendDDCBrightness(level)) {
+    gammaFallback_.restoreIfDimmed();
+  } else {
+    gammaFallback_.dim(level);
+  }
+  scheduleBrightnessChanged(level);
+}
+
+void DisplayManager::stepBrightness(std::int64_t delta) {
+  setBrightness(saturatingSum(currentBrightness, delta));
+}
+
+void DisplayManager::scheduleBrightnessChanged(std::int64_t level) {
+  loop::postToMain([weakSelf = weak_from_this(), level] {
+    auto self = weakSelf.lock();
+    if (!self || !self->onBrightnessChanged) {
+      return;
+    }
+    // A copy, so the callback may replace itself while it runs.
+    auto callback = self->onBrightnessChanged;
+    callback(level);
+  });
+}
+
+void DisplayManager::detectMonitorName() {
+  for (const ui::Screen& screen : screens_->screens()) {
+    if (!screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName)) {
+      monitorName = screen.localizedName;
+      return;
+    }
+  }
+  if (auto main = screens_->mainScreen()) {
+    monitorName = main->localizedName;
+  }
+}

@@ -1,0 +1,32 @@
+#include "display/DisplayServiceLibrary.h"
+
+#include <dlfcn.h>
+
+#include "platform/Log.h"
+
+DisplayServiceLibrary::DisplayServiceLibrary(const std::string& path) {
+  coreDisplayHandle = dlopen(path.c_str(), RTLD_LAZY);
+  if (coreDisplayHandle == nullptr) {
+    platform::logLine("[DisplayManager] Failed to load CoreDisplay framework");
+    return;
+  }
+  void* create = dlsym(coreDisplayHandle, "IOAVServiceCreateWithService");
+  void* write = create == nullptr ? nullptr : dlsym(coreDisplayHandle, "IOAVServiceWriteI2C");
+  if (create == nullptr || write == nullptr) {
+    platform::logLine("[DisplayManager] Failed to find IOAVService symbols in CoreDisplay");
+    return;
+  }
+  ioavCreate = reinterpret_cast<IOAVServiceCreateWithServiceFunction>(create);
+  ioavWrite = reinterpret_cast<IOAVServiceWriteI2CFunction>(write);
+  platform::logLine("[DisplayManager] Successfully loaded IOAVService symbols");
+}
+
+IOAVServiceRef DisplayServiceLibrary::createService(std::uint32_t service) const {
+  return ioavCreate(nullptr, service);
+}
+
+std::int32_t DisplayServiceLibrary::writeI2C(IOAVServiceRef object, std::uint32_t chipAddress,
+                                             std::uint32_t dataAddress, std::uint8_t* buffer,
+                                             std::uint32_t length) const {
+  return ioavWrite(object, chipAddress, dataAddress, buffer, length);
+}

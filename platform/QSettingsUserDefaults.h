@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include "platform/UserDefaults.h"
+
+namespace platform {
+
+// The user's defaults in QSettings under organization and application
+// "Glimmerbox" ($XDG_CONFIG_HOME/Glimmerbox/Glimmerbox.conf). Setting a value
+// only records it and posts one write to the main queue, so a burst of
+// changes costs one disk write; reads see the recorded value at once. A
+// malformed or unreadable file reads as empty and is replaced by the next
+// write. Use from the main thread.
+class QSettingsUserDefaults : public UserDefaults {
+ public:
+  QSettingsUserDefaults();
+  ~QSettingsUserDefaults() override;  // Writes what is still recorded.
+  QSettingsUserDefaults(const QSettingsUserDefaults&) = delete;
+  QSettingsUserDefaults& operator=(const QSettingsUserDefaults&) = delete;
+
+  std::int64_t integerForKey(const std::string& key) override;
+  void setInteger(std::int64_t value, const std::string& key) override;
+
+ private:
+  struct Pending {
+    std::map<std::string, std::int64_t> values;
+    bool writePosted = false;
+  };
+  static void write(Pending& pending);
+
+  std::shared_ptr<Pending> pending_;
+};
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// What the recording display-service library was asked to do, and how it is
+// scripted to answer. Tests reach it through the library's own export.
+struct DisplayServiceRecord {
+  struct Write {
+    std::uint32_t service = 0;
+    std::uint32_t chipAddress = 0;
+    std::uint32_t dataAddress = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+
+  // Statuses of a service's writes in turn; unlisted writes are accepted.
+  std::map<std::uint32_t, std::deque<std::int32_t>> writeStatuses;
+  std::set<std::uint32_t> servicesWithoutObject;
+  // Off for benchmarks, which only need the library to answer.
+  bool recording = true;
+
+  // Creations, writes and releases in order, e.g. "create 1",
+  // "write 1 -> -5", "release object 1"; test fakes add their own entries.
+  std::vector<std::string> timeline;
+  std::vector<Write> writes;
+  int objectsCreated = 0;
+  int objectsReleased = 0;
+
+  void reset() { *this = DisplayServiceRecord(); }
+};
+
+extern "C" DisplayServiceRecord* glimmerboxTestDisplayServiceRecord();

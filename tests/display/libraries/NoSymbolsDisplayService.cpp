@@ -1,0 +1,2 @@
+// A library that opens but exports neither display-service function.
+extern "C" int glimmerboxTestUnrelatedFunction() { return 0; }

@@ -1,0 +1,57 @@
+#include <string>
+
+#include "platform/DisplayService.h"
+#include "tests/display/libraries/DisplayServiceRecord.h"
+
+namespace {
+
+DisplayServiceRecord record;
+
+struct RecordingService {
+  GlimmerboxAVService base;  // First, so the object converts to and from it.
+  std::uint32_t service;
+};
+
+void note(const std::string& event) {
+  if (record.recording) {
+    record.timeline.push_back(event);
+  }
+}
+
+void releaseService(GlimmerboxAVService* object) {
+  auto* recording = reinterpret_cast<RecordingService*>(object);
+  note("release object " + std::to_string(recording->service));
+  ++record.objectsReleased;
+  delete recording;
+}
+
+}  // namespace
+
+extern "C" DisplayServiceRecord* glimmerboxTestDisplayServiceRecord() { return &record; }
+
+extern "C" IOAVServiceRef IOAVServiceCreateWithService(void*, uint32_t service) {
+  if (record.servicesWithoutObject.contains(service)) {
+    note("no object " + std::to_string(service));
+    return nullptr;
+  }
+  note("create " + std::to_string(service));
+  ++record.objectsCreated;
+  return &(new RecordingService{{&releaseService}, service})->base;
+}
+
+extern "C" int32_t IOAVServiceWriteI2C(IOAVServiceRef object, uint32_t chipAddress,
+                                       uint32_t dataAddress, void* buffer, uint32_t length) {
+  const std::uint32_t service = reinterpret_cast<RecordingService*>(object)->service;
+  std::int32_t status = 0;
+  if (auto scripted = record.writeStatuses.find(service);
+      scripted != record.writeStatuses.end() && !scripted->second.empty()) {
+    status = scripted->second.front();
+    scripted->second.pop_front();
+  }
+  if (record.recording) {
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    record.writes.push_back({service, chipAddress, dataAddress, {bytes, bytes + length}});
+    note("write " + std::to_string(service) + " -> " + std::to_string(status));
+  }
+  return status;
+}
