@@ -1,86 +1,191 @@
+// The real display-service library, loaded from ../lib/glimmerbox/ beside
+// bin/ as the program loads it, writing to the fake bus: first the library
+// alone, then setBrightness over one and four ports with pauses that return
+// at once.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
-#include <unistd.h>
 
+#include <QApplication>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "display/DisplayManager.h"
 #include "platform/DisplayService.h"
+#include "platform/ExecutableLocation.h"
+#include "platform/QSettingsUserDefaults.h"
+#include "platform/SysfsDisplayPortRegistry.h"
+#include "tests/platform/SysfsTree.h"
 #include "tests/platform/displayservice/fakebus/FakeI2cBus.h"
+#include "tests/support/EventLoop.h"
 
-// The real display-service library, loaded the way the program loads it
-// (from ../lib/glimmerbox/ beside bin/), writing to the fake bus.
 namespace {
 
 using testsupport::FakeI2cBus;
 
+constexpr const char* kLibrary = "../lib/glimmerbox/libglimmerbox-displayservice.so";
 constexpr std::uint32_t kChipAddress = 0x37;
 constexpr std::uint32_t kDataAddress = 0x51;
 constexpr unsigned kFirstBus = 3;
-// The fake bus records every write; forgetting them now and then keeps
-// memory flat over millions of iterations.
-constexpr std::size_t kWritesKept = 4096;
+constexpr std::uint32_t kIterator = 0x80000000u;
+// The fake bus records every write and level changes post callbacks;
+// clearing both now and then keeps memory flat over millions of iterations.
+constexpr int kCallsPerCleanUp = 1000;
 
-struct Library {
-  IOAVServiceCreateWithServiceFunction create = nullptr;
-  IOAVServiceWriteI2CFunction write = nullptr;
-};
-
-std::filesystem::path libraryPath() {
-  return std::filesystem::canonical("/proc/self/exe").parent_path() / ".." / "lib" / "glimmerbox" /
-         "libglimmerbox-displayservice.so";
+std::string libraryPath() {
+  return (platform::ExecutableLocation::directory() / kLibrary).string();
 }
 
-const Library& library() {
-  static const Library loaded = [] {
-    void* handle = dlopen(libraryPath().c_str(), RTLD_LAZY);
-    Library functions;
-    if (handle != nullptr) {
-      functions.create = reinterpret_cast<IOAVServiceCreateWithServiceFunction>(
-          dlsym(handle, "IOAVServiceCreateWithService"));
-      functions.write =
-          reinterpret_cast<IOAVServiceWriteI2CFunction>(dlsym(handle, "IOAVServiceWriteI2C"));
-    }
-    return functions;
-  }();
-  return loaded;
-}
-
-std::vector<std::uint32_t> plugPorts(int count) {
+std::vector<std::uint32_t> plugPorts(std::int64_t count) {
   FakeI2cBus::instance().reset();
   std::vector<std::uint32_t> services;
-  for (int i = 0; i < count; ++i) {
-    FakeI2cBus::instance().addBus(kFirstBus + i);
-    services.push_back(kFirstBus + i + 1);
+  for (unsigned bus = kFirstBus; bus < kFirstBus + count; ++bus) {
+    FakeI2cBus::instance().addBus(bus);
+    services.push_back(bus + 1);
   }
   return services;
 }
 
-// What one level change costs in the library: per port, create, one
-// write of the luminance packet, release.
-void BM_WriteLuminanceToEveryPort(benchmark::State& state) {
-  const Library& functions = library();
-  if (functions.create == nullptr || functions.write == nullptr) {
+class FixedPorts : public platform::DisplayPortRegistry {
+ public:
+  explicit FixedPorts(std::vector<std::uint32_t> services) : services_(std::move(services)) {}
+  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
+    iterator = kIterator;
+    next_ = 0;
+    return 0;
+  }
+  std::uint32_t iteratorNext(std::uint32_t) override {
+    return next_ < services_.size() ? services_[next_++] : 0;
+  }
+  void objectRelease(std::uint32_t) override {}
+
+ private:
+  std::vector<std::uint32_t> services_;
+  std::size_t next_ = 0;
+};
+
+class NoPause : public platform::Sleeper {
+ public:
+  void sleepMicroseconds(std::uint32_t) override {}
+};
+
+class NoDisplays : public platform::DisplayTransferTables {
+ public:
+  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
+    count = 0;
+    return 0;
+  }
+  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
+                                         const float*) override {
+    return 0;
+  }
+};
+
+class NoScreens : public ui::Screens {
+ public:
+  std::vector<ui::Screen> screens() const override { return {}; }
+  std::optional<ui::Screen> mainScreen() const override { return std::nullopt; }
+};
+
+// Per port: create, one write of the luminance packet, release.
+void WriteLuminanceThroughTheLibrary(benchmark::State& state) {
+  void* library = dlopen(libraryPath().c_str(), RTLD_LAZY);
+  if (library == nullptr) {
     state.SkipWithError("display-service library not found");
     return;
   }
-  const std::vector<std::uint32_t> services = plugPorts(static_cast<int>(state.range(0)));
+  auto create = reinterpret_cast<IOAVServiceCreateWithServiceFunction>(
+      dlsym(library, "IOAVServiceCreateWithService"));
+  auto write = reinterpret_cast<IOAVServiceWriteI2CFunction>(dlsym(library, "IOAVServiceWriteI2C"));
+  const std::vector<std::uint32_t> services = plugPorts(state.range(0));
   std::uint8_t packet[] = {0x84, 0x03, 0x10, 0x00, 0x32, 0x9A};
+  int calls = 0;
   for (auto _ : state) {
     for (std::uint32_t service : services) {
-      IOAVServiceRef object = functions.create(nullptr, service);
-      benchmark::DoNotOptimize(
-          functions.write(object, kChipAddress, kDataAddress, packet, sizeof packet));
+      IOAVServiceRef object = create(nullptr, service);
+      benchmark::DoNotOptimize(write(object, kChipAddress, kDataAddress, packet, sizeof packet));
       object->release(object);
     }
-    if (FakeI2cBus::instance().writes().size() > kWritesKept) {
+    if (++calls == kCallsPerCleanUp) {
+      state.PauseTiming();
       FakeI2cBus::instance().clearWrites();
+      state.ResumeTiming();
+      calls = 0;
     }
   }
 }
-BENCHMARK(BM_WriteLuminanceToEveryPort)->Arg(1)->Arg(4);
+BENCHMARK(WriteLuminanceThroughTheLibrary)
+    ->Arg(1)
+    ->Arg(4)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The enumeration every level change makes, here over a fixture tree on
+// the temporary directory's file system (two monitors and a panel); sysfs
+// itself answers from memory.
+void EnumerateDisplayPortsInSysfs(benchmark::State& state) {
+  testsupport::SysfsTree tree;
+  auto gpu = tree.pciDevice("0000:00:02.0", "0x030000", "i915");
+  tree.connector(gpu, 0, "HDMI-A-1", "connected", tree.adapter(gpu, 4, "i915 gmbus dpb"));
+  tree.adapter(tree.connector(gpu, 0, "eDP-1", "connected"), 6, "AUX A/DDI A/PHY A");
+  tree.adapter(tree.connector(gpu, 0, "DP-1", "connected"), 7, "AUX B/DDI B/PHY B");
+  tree.connector(gpu, 0, "DP-2", "disconnected");
+  platform::SysfsDisplayPortRegistry registry(tree.root());
+  for (auto _ : state) {
+    std::uint32_t iterator = 0;
+    registry.getMatchingServices(iterator);
+    while (registry.iteratorNext(iterator) != 0) {
+    }
+    registry.objectRelease(iterator);
+  }
+}
+BENCHMARK(EnumerateDisplayPortsInSysfs)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The call as a key press makes it; the disk write and level callbacks run
+// on the event loop, outside the measured time.
+void SetBrightness(benchmark::State& state) {
+  auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
+      libraryPath(), std::make_shared<FixedPorts>(plugPorts(state.range(0))),
+      std::make_shared<NoDisplays>(), std::make_shared<NoPause>(),
+      std::make_shared<platform::QSettingsUserDefaults>(), std::make_shared<NoScreens>()});
+  std::int64_t level = 0;
+  int calls = 0;
+  for (auto _ : state) {
+    manager->setBrightness(level);
+    level = (level + 7) % 101;
+    if (++calls == kCallsPerCleanUp) {
+      state.PauseTiming();
+      testsupport::drainMainQueue();
+      FakeI2cBus::instance().clearWrites();
+      state.ResumeTiming();
+      calls = 0;
+    }
+  }
+  if (FakeI2cBus::instance().writes().empty() && calls > 0) {
+    state.SkipWithError("no write reached the fake bus");
+  }
+}
+BENCHMARK(SetBrightness)->Arg(1)->Arg(4)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  std::string configHome =
+      (std::filesystem::temp_directory_path() / "glimmerbox-bench-XXXXXX").string();
+  if (mkdtemp(configHome.data()) == nullptr) {
+    return 1;
+  }
+  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);  // Never the user's remembered level.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  {
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+  }
+  std::filesystem::remove_all(configHome);
+  return 0;
+}

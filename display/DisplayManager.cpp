@@ -4,11 +4,11 @@
 #include <limits>
 
 #include "app/loop/MainQueue.h"
-#include "platform/EmptyDisplayPortRegistry.h"
 #include "platform/ExecutableLocation.h"
-#include "platform/NoActiveDisplayTables.h"
 #include "platform/QSettingsUserDefaults.h"
+#include "platform/SysfsDisplayPortRegistry.h"
 #include "platform/UsleepSleeper.h"
+#include "platform/XRandrDisplayTransferTables.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ std::int64_t saturatingSum(std::int64_t current, std::int64_t delta) {
 std::shared_ptr<DisplayManager> DisplayManager::shared() {
   static const std::shared_ptr<DisplayManager> instance = std::make_shared<DisplayManager>(
       Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-               std::make_shared<platform::EmptyDisplayPortRegistry>(),
-               std::make_shared<platform::NoActiveDisplayTables>(),
+               std::make_shared<platform::SysfsDisplayPortRegistry>(),
+               std::make_shared<platform::XRandrDisplayTransferTables>(),
                std::make_shared<platform::UsleepSleeper>(),
                std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()});
   return instance;

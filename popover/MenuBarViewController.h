@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/LoginItemService.h"
 
@@ -55,6 +57,19 @@ class MenuBarViewController {
  private:
   void loadView();
   void setupUI();
+  void addTitleRow();
+  void addSliderRow();
+  void addPresetRow();
+  void addCheckboxRow();
+  void addPermissionBanner();
+  void addBottomRow();
+  void addTopRowView(std::shared_ptr<ui::View> view);
+  void moveTopRows(double shift);
+
+  // Wraps a handler so that a control outliving the controller does nothing.
+  template <typename Sender>
+  std::function<void(Sender&)> action(void (MenuBarViewController::*handler)(Sender&));
+  std::function<void(ui::Button&)> action(void (MenuBarViewController::*handler)());
 
   void sliderChanged(ui::Slider& sender);
   void presetClicked(ui::Button& sender);
@@ -78,4 +93,10 @@ class MenuBarViewController {
   std::shared_ptr<ui::Box> divider_;
   std::shared_ptr<ui::Button> quitBtn_;
   std::shared_ptr<ui::TextField> hintLabel_;
+
+  // The title, slider and preset rows with their created y, moved together
+  // with the top edge when the view changes height.
+  std::vector<std::pair<std::shared_ptr<ui::View>, double>> topRows_;
+  // What the controls' actions reach; reset first thing on destruction.
+  std::shared_ptr<MenuBarViewController*> actionTarget_;
 };

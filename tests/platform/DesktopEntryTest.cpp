@@ -57,26 +57,6 @@ TEST(DesktopEntry, ReadsOnlyTheMainGroup) {
   EXPECT_FALSE(entry.value("Hidden"));
 }
 
-TEST(DesktopEntry, ReadsBooleansAsDesktopsDoAndFallsBackOnAnythingElse) {
-  struct Case {
-    const char* line;
-    bool fallback;
-    bool expected;
-  } cases[] = {
-      {"Hidden=true", false, true},
-      {"Hidden=1", false, true},
-      {"Hidden=false", true, false},
-      {"Hidden=0", true, false},
-      {"Hidden=yes", false, false},
-      {"Hidden=", true, true},
-      {"", true, true},
-  };
-  for (const Case& c : cases) {
-    const auto entry = DesktopEntry::parse(std::string("[Desktop Entry]\n") + c.line + "\n");
-    EXPECT_EQ(entry.boolean("Hidden", c.fallback), c.expected) << c.line;
-  }
-}
-
 TEST(DesktopEntry, ExecWithoutAProgramStartsNothing) {
   for (const char* exec : {"", "   ", "\"/unterminated/quote", "\"\""}) {
     EXPECT_FALSE(entryWithExec(exec).execProgram()) << exec;

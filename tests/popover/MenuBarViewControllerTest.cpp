@@ -1,0 +1,262 @@
+#include "popover/MenuBarViewController.h"
+
+#include <gtest/gtest.h>
+
+#include <QSlider>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "app/ui/Box.h"
+#include "app/ui/Button.h"
+#include "app/ui/Slider.h"
+#include "app/ui/TextField.h"
+#include "app/ui/ViewBridge.h"
+#include "platform/XdgAutostartLoginItem.h"
+#include "tests/popover/PopoverFakes.h"
+#include "tests/support/EventLoop.h"
+#include "tests/support/FakeKeyboardServices.h"
+
+namespace ui {
+void PrintTo(const Rect& r, std::ostream* out) {
+  *out << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
+}
+}  // namespace ui
+
+namespace {
+
+using popover_test::FakeLoginItems;
+using Status = platform::LoginItemService::Status;
+
+// The root view's children in the order they are built.
+struct Controls {
+  explicit Controls(const ui::View& root) : subviews(root.subviews()) {}
+  template <typename T>
+  T& at(std::size_t index) const {
+    return dynamic_cast<T&>(*subviews.at(index));
+  }
+  ui::TextField& title() const { return at<ui::TextField>(1); }
+  ui::TextField& percent() const { return at<ui::TextField>(2); }
+  ui::Slider& slider() const { return at<ui::Slider>(4); }
+  ui::Button& preset(std::size_t i) const { return at<ui::Button>(6 + i); }
+  ui::Button& checkbox() const { return at<ui::Button>(10); }
+  ui::View& hint() const { return at<ui::TextField>(11); }
+  ui::View& banner() const { return at<ui::View>(12); }
+  ui::Button& grant() const { return dynamic_cast<ui::Button&>(*banner().subviews().at(2)); }
+  ui::View& divider() const { return at<ui::Box>(13); }
+  ui::Button& quit() const { return at<ui::Button>(14); }
+
+  std::vector<std::shared_ptr<ui::View>> subviews;
+};
+
+// Moves the slider's knob as a drag would.
+void dragSlider(ui::Slider& slider, double value) {
+  auto* widget = static_cast<QSlider*>(ui::bridge::widgetOf(slider));
+  widget->setSliderDown(true);
+  widget->setSliderPosition(static_cast<int>(std::lround(value / 100 * widget->maximum())));
+  widget->setSliderDown(false);
+}
+
+class MenuBarViewControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    displayManager = popover_test::makeDisplayManager(70, "DELL U2720Q");
+    controller = std::make_unique<MenuBarViewController>(MenuBarViewController::Dependencies{
+        displayManager, keyboard.makeInterceptor(), loginItems,
+        [this](std::int64_t level) { hudLevels.push_back(level); }, [this] { ++terminations; }});
+    displayManager->onBrightnessChanged = [this](std::int64_t level) {
+      if (controller) {
+        controller->updateBrightnessUI(level);
+      }
+    };
+  }
+  // Level callbacks still queued must not reach the next test.
+  void TearDown() override { testsupport::drainMainQueue(); }
+
+  Controls controls() { return Controls(*controller->view()); }
+
+  testsupport::FakeKeyboardServices keyboard;
+  std::shared_ptr<FakeLoginItems> loginItems = std::make_shared<FakeLoginItems>();
+  std::shared_ptr<DisplayManager> displayManager;
+  std::unique_ptr<MenuBarViewController> controller;
+  std::vector<std::int64_t> hudLevels;
+  int terminations = 0;
+};
+
+TEST_F(MenuBarViewControllerTest, UpdatesBeforeTheViewExistsChangeNothingAndTheViewIsBuiltOnce) {
+  loginItems->current = Status::enabled;
+  controller->updateBrightnessUI(5);
+  controller->updateDisplayInfo();
+  controller->updateLaunchAtLoginState();
+
+  const auto root = controller->view();
+  EXPECT_EQ(controller->view(), root);
+  const Controls built(*root);
+  ASSERT_EQ(built.subviews.size(), 16u);
+  EXPECT_EQ(built.title().stringValue(), "DELL U2720Q");
+  EXPECT_EQ(built.percent().stringValue(), "70%");
+  EXPECT_DOUBLE_EQ(built.slider().doubleValue(), 70);
+  EXPECT_EQ(built.checkbox().state(), ui::ControlState::On);
+}
+
+TEST_F(MenuBarViewControllerTest, PresetRowHasFourLevelsSideBySide) {
+  controller->updatePermissionBanner(true);
+  const Controls built = controls();
+  const std::int64_t levels[] = {25, 50, 75, 100};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(built.preset(i).title(), std::to_string(levels[i]) + "%");
+    EXPECT_EQ(built.preset(i).tag(), levels[i]);
+    EXPECT_EQ(built.preset(i).frame(), (ui::Rect{16.0 + 64.0 * i, 94, 56, 24}));
+  }
+}
+
+TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrift) {
+  struct Layout {
+    bool isTrusted;
+    double height, topShift, checkboxY;
+  } sequence[] = {
+      {false, 248, 48, 100}, {true, 200, 0, 52}, {false, 248, 48, 100}, {true, 200, 0, 52}};
+  const Controls built = controls();
+  for (const Layout& l : sequence) {
+    controller->updatePermissionBanner(l.isTrusted);
+    SCOPED_TRACE(l.isTrusted ? "trusted" : "banner");
+    EXPECT_EQ(controller->view()->frame(), (ui::Rect{0, 0, 280, l.height}));
+    EXPECT_EQ(built.title().frame(), (ui::Rect{42, 168 + l.topShift, 170, 20}));
+    EXPECT_EQ(built.slider().frame(), (ui::Rect{38, 130 + l.topShift, 204, 20}));
+    EXPECT_EQ(built.preset(3).frame(), (ui::Rect{208, 94 + l.topShift, 56, 24}));
+    EXPECT_EQ(built.checkbox().frame(), (ui::Rect{16, l.checkboxY, 125, 20}));
+    EXPECT_EQ(built.hint().frame(), (ui::Rect{145, l.checkboxY, 120, 20}));
+    EXPECT_EQ(built.banner().isHidden(), l.isTrusted);
+    if (!l.isTrusted) {
+      EXPECT_EQ(built.banner().frame(), (ui::Rect{16, 48, 248, 42}));
+    }
+    EXPECT_EQ(built.divider().frame(), (ui::Rect{0, 40, 280, 1}));
+    EXPECT_EQ(built.quit().frame(), (ui::Rect{156, 7, 110, 26}));
+  }
+}
+
+// The interceptor here is not trusted; a report that says otherwise is the
+// newer news and must win over the state the view is built with.
+TEST_F(MenuBarViewControllerTest, FirstBannerReportBuildsTheViewInItsOwnLayout) {
+  for (bool isTrusted : {true, false}) {
+    MenuBarViewController fresh(MenuBarViewController::Dependencies{
+        displayManager, keyboard.makeInterceptor(), loginItems, [](std::int64_t) {}, [] {}});
+    fresh.updatePermissionBanner(isTrusted);
+    EXPECT_EQ(fresh.view()->frame().height, isTrusted ? 200 : 248);
+    EXPECT_EQ(Controls(*fresh.view()).banner().isHidden(), isTrusted);
+  }
+}
+
+TEST_F(MenuBarViewControllerTest, SliderRoundsHalvesAwayFromZeroAndNeverShowsTheHud) {
+  struct Case {
+    double dragged;
+    std::int64_t level;
+  } cases[] = {{49.5, 50}, {49.49, 49}, {0.5, 1}, {0.49, 0}, {100, 100}};
+  const Controls built = controls();
+  for (const Case& c : cases) {
+    dragSlider(built.slider(), c.dragged);
+    EXPECT_EQ(displayManager->currentBrightness, c.level) << c.dragged;
+    EXPECT_EQ(built.percent().stringValue(), std::to_string(c.level) + "%");
+    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), c.dragged) << "moved before the callback";
+    testsupport::drainMainQueue();
+    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), static_cast<double>(c.level));
+  }
+  EXPECT_TRUE(hudLevels.empty());
+}
+
+TEST_F(MenuBarViewControllerTest, PresetSetsLevelSliderTextAndShowsTheHud) {
+  const Controls built = controls();
+  for (std::size_t i : {3u, 0u}) {
+    built.preset(i).performClick();
+    const std::int64_t level = built.preset(i).tag();
+    EXPECT_EQ(displayManager->currentBrightness, level);
+    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), static_cast<double>(level));
+    EXPECT_EQ(built.percent().stringValue(), std::to_string(level) + "%");
+  }
+  EXPECT_EQ(hudLevels, (std::vector<std::int64_t>{100, 25}));
+}
+
+TEST_F(MenuBarViewControllerTest, BrightnessUpdateShowsTheLevelAsGiven) {
+  struct Case {
+    std::int64_t level;
+    const char* text;
+    double slider;
+  } cases[] = {{0, "0%", 0}, {7, "7%", 7}, {100, "100%", 100}, {-3, "-3%", 0}, {150, "150%", 100}};
+  const Controls built = controls();
+  for (const Case& c : cases) {
+    controller->updateBrightnessUI(c.level);
+    EXPECT_EQ(built.percent().stringValue(), c.text);
+    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), c.slider) << c.level;
+  }
+}
+
+TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStatusOnFailure) {
+  struct Case {
+    Status before;
+    bool fails;
+    const char* line;
+    ui::ControlState after;
+  } cases[] = {
+      {Status::notRegistered, false, "[Glimmerbox] Successfully registered launch at login\n",
+       ui::ControlState::On},
+      {Status::enabled, false, "[Glimmerbox] Successfully unregistered launch at login\n",
+       ui::ControlState::Off},
+      {Status::notRegistered, true, "[Glimmerbox] Error toggling launch at login: disk full\n",
+       ui::ControlState::Off},
+      {Status::enabled, true, "[Glimmerbox] Error toggling launch at login: disk full\n",
+       ui::ControlState::On},
+  };
+  const Controls built = controls();
+  for (const Case& c : cases) {
+    loginItems->current = c.before;
+    loginItems->failure =
+        c.fails ? std::optional(platform::LoginItemError{"disk full"}) : std::nullopt;
+    controller->updateLaunchAtLoginState();
+    testing::internal::CaptureStdout();
+    built.checkbox().performClick();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+    EXPECT_EQ(built.checkbox().state(), c.after) << c.line;
+  }
+}
+
+TEST_F(MenuBarViewControllerTest, LaunchAtLoginFailureCarriesTheAutostartEntrysReason) {
+  const std::filesystem::path configHome =
+      std::filesystem::temp_directory_path() / "glimmerbox-popover-login";
+  std::filesystem::create_directories(configHome);
+  std::ofstream(configHome / "autostart") << "a file where the directory should be";
+  MenuBarViewController withRealItem(MenuBarViewController::Dependencies{
+      displayManager, keyboard.makeInterceptor(),
+      std::make_shared<platform::XdgAutostartLoginItem>(
+          configHome / "autostart" / "glimmerbox.desktop", "/usr/bin/glimmerbox"),
+      [](std::int64_t) {}, [] {}});
+  ui::Button& checkbox = Controls(*withRealItem.view()).checkbox();
+
+  testing::internal::CaptureStdout();
+  checkbox.performClick();
+  const std::string line = testing::internal::GetCapturedStdout();
+  std::filesystem::remove_all(configHome);
+  EXPECT_EQ(line.rfind("[Glimmerbox] Error toggling launch at login: Cannot create", 0), 0u)
+      << line;
+  EXPECT_NE(line.find((configHome / "autostart").string()), std::string::npos) << line;
+  EXPECT_EQ(checkbox.state(), ui::ControlState::Off);
+}
+
+TEST_F(MenuBarViewControllerTest, GrantOpensTheHelpAndQuitEndsTheApplication) {
+  const Controls built = controls();
+  built.grant().performClick();
+  EXPECT_EQ(keyboard.opener->opened.size(), 1u);
+  built.quit().performClick();
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(MenuBarViewControllerTest, ControlsOutlivingTheControllerDoNothing) {
+  const auto root = controller->view();
+  controller.reset();
+  const Controls orphans(*root);
+  orphans.preset(0).performClick();
+  dragSlider(orphans.slider(), 10);
+  EXPECT_EQ(displayManager->currentBrightness, 70);
+  EXPECT_TRUE(hudLevels.empty());
+}
+
+}  // namespace
