@@ -106,6 +106,7 @@ struct PermissionCase {
   bool trusted;
   double popoverHeight;
   int tapsCreated;
+  friend void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AppDelegatePermissionTest : public AppDelegateTest,
@@ -140,6 +141,7 @@ struct StepCase {
   bool isUp;
   bool isFineGrained;
   std::int64_t expected;
+  friend void PrintTo(const StepCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AppDelegateStepTest : public AppDelegateTest,

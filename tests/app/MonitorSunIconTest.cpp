@@ -64,6 +64,7 @@ struct Probe {
   double x;
   double y;
   bool inked;
+  friend void PrintTo(const Probe& c, std::ostream* os) { *os << c.what; }
 };
 
 class MonitorSunIconShapeTest : public ::testing::TestWithParam<Probe> {};

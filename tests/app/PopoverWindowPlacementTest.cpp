@@ -10,6 +10,7 @@ struct PlacementCase {
   QSize size;
   QRect available;
   QPoint expected;
+  friend void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 };
 
 // A 1280 × 800 screen whose top 24 pixels hold a panel.
