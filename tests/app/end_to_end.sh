@@ -76,8 +76,10 @@ echo "Start to tray icon shown: $(($(now_ms) - started)) ms"
 read -r _ icon_x icon_y _ < "$work/icon"
 icon_x=$((icon_x + 11)) icon_y=$((icon_y + 11))
 
-head -1 "$work/out.log" | grep -q '^\[DisplayManager\] ' ||
-  fail "the display manager's line is not the first"
+# The display manager speaks first, having found the display-service library
+# beside the program.
+head -1 "$work/out.log" | grep -q '^\[DisplayManager\] Successfully loaded IOAVService symbols$' ||
+  fail "the first line is not the display manager's success"
 # Without input access the popover carries the banner and is 248 high.
 expected_height=200
 grep -q 'Accessibility permission not yet granted' "$work/out.log" && expected_height=248
