@@ -31,14 +31,6 @@ QColor at(const QImage& image, double x, double y) {
                           static_cast<int>((kSide - y) * kPixelsPerPoint));
 }
 
-TEST(MonitorSunIconTest, IsAnEighteenPointTemplateDrawnUnflipped) {
-  auto icon = createMonitorSunIcon();
-  EXPECT_EQ(icon->size(), (ui::Size{18, 18}));
-  EXPECT_FALSE(icon->isFlipped());
-  EXPECT_TRUE(icon->isTemplate());
-  EXPECT_TRUE(icon->drawingHandler()({0, 0, 18, 18}));
-}
-
 TEST(MonitorSunIconTest, IsPureBlackOnTransparent) {
   QImage image = renderUntinted();
   int opaque = 0;
