@@ -1,0 +1,111 @@
+#include "app/AppDelegate.h"
+
+#include "app/MonitorSunIcon.h"
+#include "hud/BrightnessHUD.h"
+
+namespace {
+
+// Brightness steps in percent: a coarse step, and a fine one with Shift+Alt.
+constexpr std::int64_t coarseStep = 6;
+constexpr std::int64_t fineStep = 2;
+
+}  // namespace
+
+std::weak_ptr<AppDelegate> AppDelegate::shared;
+
+AppDelegate::Components AppDelegate::Components::system() {
+  // Braced initialisation runs in order: display manager, key interceptor, HUD.
+  return Components{
+      .displayManager = DisplayManager::shared(),
+      .keyboardInterceptor = KeyboardInterceptor::shared(),
+      .showHud = [hud = BrightnessHUD::shared()](std::int64_t level) { hud->show(level); },
+      .makeStatusItem = ui::makeSystemStatusItem,
+      .makePopover = ui::makePopoverWindow,
+      .makeMenuBarViewController = [] { return std::make_shared<MenuBarViewController>(); },
+  };
+}
+
+AppDelegate::AppDelegate() : AppDelegate(Components::system()) {}
+
+AppDelegate::AppDelegate(Components components)
+    : displayManager_(std::move(components.displayManager)),
+      keyboardInterceptor_(std::move(components.keyboardInterceptor)),
+      showHud_(std::move(components.showHud)),
+      makeStatusItem_(std::move(components.makeStatusItem)),
+      makePopover_(std::move(components.makePopover)),
+      makeMenuBarViewController_(std::move(components.makeMenuBarViewController)) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+  shared = weak_from_this();
+  createStatusItem();
+  createPopover();
+  menuBarVC = makeMenuBarViewController_();
+  popover->setContentView(menuBarVC->view());
+  keyboardInterceptor_->delegate = weak_from_this();
+  observeScreenChanges();
+  connectLevelCallback();
+  // Last: its report reaches the popover at once, so everything above must exist.
+  keyboardInterceptor_->checkAndRequestPermissions();
+}
+
+void AppDelegate::createStatusItem() {
+  statusItem = makeStatusItem_();
+  ui::StatusBarButton* button = statusItem->button();
+  if (button == nullptr) {
+    return;
+  }
+  button->setImage(createMonitorSunIcon());
+  button->setAction([weakSelf = weak_from_this()] {
+    if (auto self = weakSelf.lock()) {
+      self->togglePopover();
+    }
+  });
+}
+
+void AppDelegate::createPopover() { popover = makePopover_(); }
+
+void AppDelegate::observeScreenChanges() {
+  screenObserver_ = std::make_unique<loop::ScreenParametersObserver>([weakSelf = weak_from_this()] {
+    if (auto self = weakSelf.lock()) {
+      self->screensChanged();
+    }
+  });
+}
+
+void AppDelegate::connectLevelCallback() {
+  displayManager_->onBrightnessChanged = [weakSelf = weak_from_this()](std::int64_t level) {
+    if (auto self = weakSelf.lock()) {
+      self->menuBarVC->updateBrightnessUI(level);
+    }
+  };
+}
+
+void AppDelegate::didChangeBrightness(bool isUp, bool isFineGrained) {
+  std::int64_t step = isFineGrained ? fineStep : coarseStep;
+  displayManager_->stepBrightness(isUp ? step : -step);
+  showHud_(displayManager_->currentBrightness);
+}
+
+void AppDelegate::didUpdatePermissionStatus(bool isTrusted) {
+  menuBarVC->updatePermissionBanner(isTrusted);
+}
+
+void AppDelegate::togglePopover() {
+  ui::StatusBarButton* button = statusItem->button();
+  if (button == nullptr) {
+    return;
+  }
+  if (popover->isShown()) {
+    popover->performClose();
+    return;
+  }
+  menuBarVC->updateDisplayInfo();
+  menuBarVC->updatePermissionBanner(keyboardInterceptor_->isTrusted());
+  popover->showRelativeTo(*button);
+  popover->makeKeyWindow();
+}
+
+void AppDelegate::screensChanged() {
+  displayManager_->detectMonitorName();
+  menuBarVC->updateDisplayInfo();
+}

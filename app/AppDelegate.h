@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/loop/ScreenParametersObserver.h"
+#include "app/ui/Application.h"
+#include "app/ui/PopoverWindow.h"
+#include "app/ui/StatusItem.h"
+#include "display/DisplayManager.h"
+#include "keys/KeyboardInterceptor.h"
+#include "keys/KeyboardInterceptorDelegate.h"
+#include "popover/MenuBarViewController.h"
+
+// The application's controller: owns the long-lived components, turns
+// brightness-key reports into brightness steps, and hosts the tray item and
+// its popover. Must be owned by a std::shared_ptr: the key interceptor, the
+// level callback and the tray action hold it weakly.
+class AppDelegate : public ui::ApplicationDelegate,
+                    public KeyboardInterceptorDelegate,
+                    public std::enable_shared_from_this<AppDelegate> {
+ public:
+  // What the controller is built from. `system()` takes the shared components
+  // in the order their construction must happen: the display manager first,
+  // so its log line is the program's first.
+  struct Components {
+    std::shared_ptr<DisplayManager> displayManager;
+    std::shared_ptr<KeyboardInterceptor> keyboardInterceptor;
+    // The HUD, reached through the one operation the controller uses.
+    std::function<void(std::int64_t level)> showHud;
+    std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem;
+    std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover;
+    std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController;
+
+    static Components system();
+  };
+
+  // Set at the start of launch; nothing in the program reads it.
+  static std::weak_ptr<AppDelegate> shared;
+
+  AppDelegate();
+  explicit AppDelegate(Components components);
+
+  std::unique_ptr<ui::StatusItem> statusItem;
+  std::unique_ptr<ui::PopoverWindow> popover;
+  std::shared_ptr<MenuBarViewController> menuBarVC;
+
+  // The launch notification: creates the tray item and the popover, wires
+  // the components together and, last, checks the input permission.
+  void applicationDidFinishLaunching() override;
+
+  void didChangeBrightness(bool isUp, bool isFineGrained) override;
+  void didUpdatePermissionStatus(bool isTrusted) override;
+
+  void togglePopover();
+  void screensChanged();
+
+ private:
+  void createStatusItem();
+  void createPopover();
+  void observeScreenChanges();
+  void connectLevelCallback();
+
+  const std::shared_ptr<DisplayManager> displayManager_;
+  const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;
+  const std::function<void(std::int64_t level)> showHud_;
+  std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem_;
+  std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover_;
+  std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController_;
+  std::unique_ptr<loop::ScreenParametersObserver> screenObserver_;
+};

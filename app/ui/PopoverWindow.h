@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+namespace ui {
+
+class StatusBarButton;
+class View;
+
+// A transient window under a status item's icon: it closes by itself when
+// the user clicks anywhere outside it. Its size follows its content view.
+class PopoverWindow {
+ public:
+  virtual ~PopoverWindow() = default;
+
+  virtual void setContentView(std::shared_ptr<View> view) = 0;
+
+  // True while shown, and also for a moment after a click outside closed it:
+  // that click may have been on the status item's icon, whose action then
+  // arrives after the close and must not reopen the popover.
+  virtual bool isShown() const = 0;
+  virtual void performClose() = 0;
+
+  // Shows the popover under the button's icon, inside the screen's available
+  // area; under the pointer when the tray does not tell where the icon is.
+  virtual void showRelativeTo(const StatusBarButton& button) = 0;
+  // Gives the popover the keyboard focus.
+  virtual void makeKeyWindow() = 0;
+};
+
+std::unique_ptr<PopoverWindow> makePopoverWindow();
+
+}  // namespace ui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "app/ui/PopoverWindow.h"
+
+namespace ui {
+
+// The popover as a frameless Qt popup window holding one content widget.
+// Qt closes a popup on any press outside it; this class remembers when that
+// happened so the press that closed it cannot reopen it.
+class PopoverWindowPopup : public QWidget, public PopoverWindow {
+ public:
+  PopoverWindowPopup();
+  ~PopoverWindowPopup() override;
+
+  void setContentView(std::shared_ptr<View> view) override;
+  bool isShown() const override;
+  void performClose() override;
+  void showRelativeTo(const StatusBarButton& button) override;
+  void makeKeyWindow() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void followContentSize();
+
+  std::shared_ptr<View> contentView_;
+  QPointer<QWidget> content_;
+  bool closingOnRequest_ = false;
+  std::optional<std::chrono::steady_clock::time_point> closedByOutsidePressAt_;
+};
+
+}  // namespace ui

@@ -1,0 +1,50 @@
+# Where `cmake --install` and the Debian package put Glimmerbox, in the
+# freedesktop places below the prefix.
+include_guard(GLOBAL)
+include(GNUInstallDirs)
+
+set(GLIMMERBOX_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
+
+install(TARGETS glimmerbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The display-service library installs itself into lib/glimmerbox.
+
+install(FILES ${GLIMMERBOX_DATA_DIR}/glimmerbox.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# Access to the keyboards and uinput for the key takeover (the I2C rule
+# installs itself with the display-service library), the libinput quirks for
+# the virtual keyboards, and the module loader for the I2C device nodes. udev,
+# libinput and modules-load read them only below /usr, the package's prefix.
+set(GLIMMERBOX_INPUT_RULES ${GLIMMERBOX_DATA_DIR}/udev/70-glimmerbox-input.rules)
+install(FILES ${GLIMMERBOX_INPUT_RULES} DESTINATION lib/udev/rules.d)
+install(FILES ${GLIMMERBOX_DATA_DIR}/libinput/50-glimmerbox.quirks
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/libinput)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf "i2c-dev\n")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf
+        DESTINATION lib/modules-load.d RENAME glimmerbox.conf)
+
+# The help page the permission banner opens and the rules file it names,
+# where the program looks for them: <prefix>/share/glimmerbox.
+install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/help)
+install(FILES ${GLIMMERBOX_INPUT_RULES} DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/udev)
+
+set(CPACK_PACKAGE_NAME glimmerbox)
+set(CPACK_PACKAGE_VENDOR "Glimmerbox")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "External-monitor brightness from the system tray")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Sets an external monitor's brightness over DDC/CI, takes over the brightness keys, shows a\
+ brightness HUD and offers a popover under its tray icon. Dims in software when no monitor\
+ accepts DDC/CI.")
+set(CPACK_PACKAGE_CONTACT "Glimmerbox maintainers <glimmerbox@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
