@@ -12,6 +12,9 @@ namespace ui {
 namespace {
 // Room a text cell leaves between its edges and its text.
 constexpr double kHorizontalInset = 2;
+// A truncating label first tightens its letter spacing by up to this much, so
+// text a few pixels too wide for the fonts of this desktop still reads whole.
+constexpr double kTightestLetterSpacingPercent = 95;
 
 Qt::Alignment toQtAlignment(TextAlignment alignment) {
   switch (alignment) {
@@ -35,16 +38,29 @@ struct TextField::State {
   LineBreakMode lineBreakMode = LineBreakMode::Clipping;
   Color backgroundColor = Color::clear();
 
+  // The font the text is drawn in: tightened when that lets it fit whole.
+  QFont fittedFont(double width) const {
+    const double room = width - 2 * kHorizontalInset;
+    if (lineBreakMode != LineBreakMode::TruncatingTail ||
+        QFontMetricsF(qfont).horizontalAdvance(text) <= room) {
+      return qfont;
+    }
+    QFont tightened = qfont;
+    tightened.setLetterSpacing(QFont::PercentageSpacing, kTightestLetterSpacingPercent);
+    return QFontMetricsF(tightened).horizontalAdvance(text) <= room ? tightened : qfont;
+  }
+
   QString shownText(double width) const {
     if (lineBreakMode != LineBreakMode::TruncatingTail) {
       return text;
     }
-    return QFontMetricsF(qfont).elidedText(text, Qt::ElideRight, width - 2 * kHorizontalInset);
+    return QFontMetricsF(fittedFont(width))
+        .elidedText(text, Qt::ElideRight, width - 2 * kHorizontalInset);
   }
 
   void paint(QPainter& painter, const QRectF& bounds) const {
     painter.fillRect(bounds, toQColor(backgroundColor));
-    painter.setFont(qfont);
+    painter.setFont(fittedFont(bounds.width()));
     painter.setPen(toQColor(textColor));
     const QRectF textArea = bounds.adjusted(kHorizontalInset, 0, -kHorizontalInset, 0);
     painter.drawText(textArea, toQtAlignment(alignment) | Qt::AlignVCenter | Qt::TextSingleLine,
