@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
-#include <string>
+#include <cstdio>
+#include <sstream>
 #include <thread>
-#include <vector>
 
 #include "keys/KeyboardInterceptor.h"
-#include "tests/keys/StdoutRecorder.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeKeyboardServices.h"
 
@@ -16,208 +13,195 @@ namespace {
 using namespace std::chrono_literals;
 namespace te = platform::tapevent;
 using platform::TapVerdict;
+using Lines = std::vector<std::string>;
 
-const std::string kStarted = "[KeyboardInterceptor] Event tap successfully started\n";
-const std::string kFailed = "[KeyboardInterceptor] Failed to create CGEventTap\n";
+const std::string kStarted = "[KeyboardInterceptor] Event tap successfully started";
+const std::string kFailed = "[KeyboardInterceptor] Failed to create CGEventTap";
 const std::string kPrompting =
-    "[KeyboardInterceptor] Accessibility permission not yet granted. Prompting user...\n";
-const std::string kGranted = "[KeyboardInterceptor] Accessibility permission granted!\n";
+    "[KeyboardInterceptor] Accessibility permission not yet granted. Prompting user...";
+const std::string kGranted = "[KeyboardInterceptor] Accessibility permission granted!";
 
-// Records every report with what the world looked like when it arrived.
-struct RecordingDelegate : KeyboardInterceptorDelegate {
-  struct Report {
-    std::string what;
-    std::string logSoFar;
-    int tapsCreated;
-  };
+// The tap service, the permission query and the delegate in one, journaling in
+// order the log lines written, the taps asked for, the permission queries
+// (prompting or polling) and the reports received.
+class Journal : public testsupport::FakeInputTapService,
+                public testsupport::FakeInputAccessQuery,
+                public KeyboardInterceptorDelegate {
+ public:
+  Journal() { testing::internal::CaptureStdout(); }
+  ~Journal() override {
+    if (capturing_) {  // Ended early: pass on what was written since, such as the failure.
+      std::fputs(testing::internal::GetCapturedStdout().c_str(), stdout);
+    }
+  }
+
+  std::unique_ptr<platform::InputTap> createTap(std::uint64_t mask, Callback callback) override {
+    add("tap");
+    return FakeInputTapService::createTap(mask, std::move(callback));
+  }
+  bool isProcessTrusted(bool prompt) override {
+    add(prompt ? "prompt" : "poll");
+    return FakeInputAccessQuery::isProcessTrusted(prompt);
+  }
   void didChangeBrightness(bool isUp, bool isFineGrained) override {
-    EXPECT_EQ(std::this_thread::get_id(), mainThread);
-    record(std::string(isUp ? "up" : "down") + (isFineGrained ? " fine" : " coarse"));
+    EXPECT_EQ(std::this_thread::get_id(), mainThread_);
+    add(std::string(isUp ? "up" : "down") + (isFineGrained ? " fine" : " coarse"));
   }
   void didUpdatePermissionStatus(bool isTrusted) override {
-    record(isTrusted ? "trusted" : "untrusted");
+    add(isTrusted ? "trusted" : "untrusted");
   }
-  void record(std::string what) {
-    reports.push_back({std::move(what), log ? log->text() : "", fakes->tap->createCount});
-  }
-  std::vector<std::string> names() const {
-    std::vector<std::string> result;
-    for (const Report& report : reports) {
-      result.push_back(report.what);
-    }
-    return result;
+  // Stops reading the output (log lines, and failures reported meanwhile)
+  // into the journal, and returns the journal.
+  Lines finish() {
+    readLog(false);
+    return lines_;
   }
 
-  const StdoutRecorder* log = nullptr;
-  const testsupport::FakeKeyboardServices* fakes = nullptr;
-  std::thread::id mainThread = std::this_thread::get_id();
-  std::vector<Report> reports;
+ private:
+  void add(std::string entry) {
+    readLog(true);
+    lines_.push_back(std::move(entry));
+  }
+  void readLog(bool goOn) {
+    if (!capturing_) {
+      return;
+    }
+    std::istringstream log(testing::internal::GetCapturedStdout());
+    for (std::string line; std::getline(log, line);) {
+      lines_.push_back(line);
+    }
+    if ((capturing_ = goOn)) {
+      testing::internal::CaptureStdout();
+    }
+  }
+  bool capturing_ = true;
+  Lines lines_;
+  std::thread::id mainThread_ = std::this_thread::get_id();
 };
 
 class KeyboardInterceptorTest : public testing::Test {
  protected:
-  void SetUp() override {
-    delegate->log = &log;
-    delegate->fakes = &fakes;
-    interceptor->delegate = delegate;
+  KeyboardInterceptorTest() {
+    fakes.tap = journal;
+    fakes.access = journal;
+    interceptor = fakes.makeInterceptor();
+    interceptor->delegate = journal;
   }
 
   // Feeds an event as the tap's input thread would.
   TapVerdict feedFromInputThread(const platform::TapEvent& event) {
     TapVerdict verdict = TapVerdict::Pass;
-    std::thread input([&] { verdict = fakes.tap->lastCallback(event); });
-    input.join();
+    std::thread([&] { verdict = journal->lastCallback(event); }).join();
     return verdict;
   }
 
-  int pollQueries() const { return fakes.access->queries - fakes.access->prompts; }
-
-  StdoutRecorder log;
+  std::shared_ptr<Journal> journal = std::make_shared<Journal>();
   testsupport::FakeKeyboardServices fakes;
-  std::shared_ptr<KeyboardInterceptor> interceptor = fakes.makeInterceptor();
-  std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+  std::shared_ptr<KeyboardInterceptor> interceptor;
 };
 
-platform::TapEvent brightnessPress(std::int64_t key, std::uint64_t flags = 0) {
-  return {te::kSystemDefined, 0, flags, te::kSubtypeAuxControlButtons,
-          te::specialKeyData(key, te::kSpecialKeyStateDown, false)};
-}
+const platform::TapEvent kF15Press{te::kKeyDown, te::kKeyCodeF15};
 
 TEST_F(KeyboardInterceptorTest, TrustedAtLaunchReportsBeforeStartingTheTapAndNeverPolls) {
   fakes.access->trusted = true;
   interceptor->checkAndRequestPermissions();
-
-  ASSERT_EQ(delegate->names(), std::vector<std::string>{"trusted"});
-  EXPECT_EQ(delegate->reports[0].tapsCreated, 0);
-  EXPECT_EQ(delegate->reports[0].logSoFar, "");
-  EXPECT_EQ(log.text(), kStarted);
-  EXPECT_TRUE(interceptor->isTrusted());
-  EXPECT_EQ(fakes.access->prompts, 1);
   testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(pollQueries(), 0);
+  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted}));
+  EXPECT_TRUE(interceptor->isTrusted());
 }
 
-TEST_F(KeyboardInterceptorTest, MissingPermissionReportsThenLogsAndPollsWithoutTryingTheTap) {
-  interceptor->checkAndRequestPermissions();
-
-  ASSERT_EQ(delegate->names(), std::vector<std::string>{"untrusted"});
-  EXPECT_EQ(delegate->reports[0].logSoFar, "");
-  EXPECT_EQ(log.text(), kPrompting);
-  EXPECT_EQ(fakes.tap->createCount, 0);
-  EXPECT_FALSE(interceptor->isTrusted());
-}
-
-TEST_F(KeyboardInterceptorTest, GrantSeenByPollStartsTapThenReportsAndStopsPolling) {
-  interceptor->checkAndRequestPermissions();
+TEST_F(KeyboardInterceptorTest, FailedTapIsLoggedAndStillCountsAsTrusted) {
   fakes.access->trusted = true;
-
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return delegate->reports.size() == 2; }, 3s));
-  EXPECT_EQ(delegate->names(), (std::vector<std::string>{"untrusted", "trusted"}));
-  EXPECT_EQ(delegate->reports[1].tapsCreated, 1);
-  EXPECT_EQ(delegate->reports[1].logSoFar, kPrompting + kGranted + kStarted);
+  journal->canCreate = false;
+  interceptor->checkAndRequestPermissions();
+  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kFailed}));
   EXPECT_TRUE(interceptor->isTrusted());
-  const int queriesAtGrant = pollQueries();
-  testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(pollQueries(), queriesAtGrant);
 }
 
-TEST_F(KeyboardInterceptorTest, AskingAgainWhileWaitingReplacesThePollInsteadOfAddingOne) {
+TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantThenStartsTheTapAndReports) {
   interceptor->checkAndRequestPermissions();
-  interceptor->checkAndRequestPermissions();
-  EXPECT_EQ(fakes.access->prompts, 2);
-
-  testsupport::runLoopFor(1500ms);
-  EXPECT_EQ(pollQueries(), 1);
+  EXPECT_FALSE(interceptor->isTrusted());
+  fakes.access->trusted = true;
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
+  EXPECT_TRUE(interceptor->isTrusted());
+  testsupport::runLoopFor(1100ms);  // The grant ends the poll.
+  EXPECT_EQ(journal->finish(), (Lines{"prompt", "untrusted", kPrompting, "poll", kGranted, "tap",
+                                      kStarted, "trusted"}));
 }
 
-TEST_F(KeyboardInterceptorTest, GrantReportStillArrivesWhenNothingElseHoldsTheInterceptor) {
+TEST_F(KeyboardInterceptorTest, GrantIsReportedEvenIfNothingElseHoldsTheInterceptor) {
   interceptor->checkAndRequestPermissions();
   fakes.access->trusted = true;
   std::weak_ptr<KeyboardInterceptor> weak = interceptor;
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return pollQueries() == 1; }, 3s));
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
   interceptor.reset();  // Dropped after the tick, before its posted report runs.
   testsupport::drainMainQueue();
-  EXPECT_EQ(delegate->names(), (std::vector<std::string>{"untrusted", "trusted"}));
+  EXPECT_EQ(journal->finish().back(), "trusted");
   EXPECT_TRUE(weak.expired());
 }
 
-TEST_F(KeyboardInterceptorTest, FailedTapIsLoggedOnceAndStillCountsAsTrusted) {
-  fakes.access->trusted = true;
-  fakes.tap->canCreate = false;
+TEST_F(KeyboardInterceptorTest, AskingAgainReplacesThePollAndStoppingEndsIt) {
   interceptor->checkAndRequestPermissions();
-
-  EXPECT_EQ(log.text(), kFailed);
-  EXPECT_EQ(delegate->names(), std::vector<std::string>{"trusted"});
-  EXPECT_TRUE(interceptor->isTrusted());
-  EXPECT_EQ(fakes.tap->createCount, 1);
+  interceptor->checkAndRequestPermissions();
+  testsupport::runLoopFor(1500ms);
+  interceptor->stopEventTap();
+  testsupport::runLoopFor(1100ms);
+  EXPECT_EQ(journal->finish(),
+            (Lines{"prompt", "untrusted", kPrompting, "prompt", "untrusted", kPrompting, "poll"}));
 }
 
 TEST_F(KeyboardInterceptorTest, StartingTwiceMakesOneTapAndStartingAfterStopMakesAnother) {
   interceptor->startEventTap();
   interceptor->startEventTap();
-  EXPECT_EQ(fakes.tap->createCount, 1);
-  EXPECT_EQ(log.text(), kStarted);
-
   interceptor->stopEventTap();
   interceptor->startEventTap();
-  EXPECT_EQ(fakes.tap->createCount, 2);
-  EXPECT_EQ(log.text(), kStarted + kStarted);
+  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted, "tap", kStarted}));
 }
 
-TEST_F(KeyboardInterceptorTest, StopAlsoEndsTheWaitingPoll) {
-  interceptor->checkAndRequestPermissions();
-  interceptor->stopEventTap();
-  testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(pollQueries(), 0);
-}
-
-TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedLaterOnTheMainThreadInOrder) {
+TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedOnTheMainThreadInOrder) {
   interceptor->startEventTap();
-  EXPECT_EQ(feedFromInputThread(brightnessPress(2)), TapVerdict::Delete);
-  EXPECT_EQ(feedFromInputThread(brightnessPress(3, te::kFlagShift | te::kFlagOption)),
-            TapVerdict::Delete);
-  EXPECT_EQ(feedFromInputThread({te::kKeyDown, te::kKeyCodeF15, 0, 0, 0}), TapVerdict::Delete);
-  EXPECT_TRUE(delegate->reports.empty());
-
+  const std::pair<platform::TapEvent, TapVerdict> keys[] = {
+      {kF15Press, TapVerdict::Delete},
+      {{te::kKeyDown, te::kKeyCodeF14, te::kFlagShift | te::kFlagOption}, TapVerdict::Delete},
+      {{te::kSystemDefined, 0, 0, te::kSubtypeAuxControlButtons,
+        te::specialKeyData(te::kSpecialKeyBrightnessUp, te::kSpecialKeyStateUp, false)},
+       TapVerdict::Delete},
+      {{te::kKeyDown, 0}, TapVerdict::Pass},
+  };
+  for (const auto& [event, verdict] : keys) {
+    EXPECT_EQ(feedFromInputThread(event), verdict) << event.type << " " << event.keyCode;
+  }
   testsupport::drainMainQueue();
-  EXPECT_EQ(delegate->names(), (std::vector<std::string>{"up coarse", "down fine", "up coarse"}));
+  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted, "up coarse", "down fine"}));
 }
 
-TEST_F(KeyboardInterceptorTest, WithoutDelegateBrightnessKeysAreStillDeleted) {
+TEST_F(KeyboardInterceptorTest, KeysAreDeletedWithoutADelegateAndPassOnceTheInterceptorIsGone) {
+  interceptor->startEventTap();
   interceptor->delegate.reset();
-  interceptor->startEventTap();
-  EXPECT_EQ(feedFromInputThread(brightnessPress(2)), TapVerdict::Delete);
+  EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Delete);
   testsupport::drainMainQueue();
-  EXPECT_TRUE(delegate->reports.empty());
-}
-
-TEST_F(KeyboardInterceptorTest, ReportPostedBeforeTheInterceptorWentAwayIsDropped) {
-  interceptor->startEventTap();
-  auto callback = fakes.tap->lastCallback;
-  EXPECT_EQ(callback(brightnessPress(2)), TapVerdict::Delete);
-  interceptor.reset();
+  interceptor->delegate = journal;
+  EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Delete);
+  interceptor.reset();  // Before the report posted for that key runs.
   testsupport::drainMainQueue();
-  EXPECT_TRUE(delegate->reports.empty());
-  EXPECT_EQ(callback(brightnessPress(2)), TapVerdict::Pass);
+  EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Pass);
+  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
 }
 
 TEST_F(KeyboardInterceptorTest, SwitchedOffTapIsSwitchedOnAgainOnlyWhileItExists) {
   interceptor->startEventTap();
-  auto callback = fakes.tap->lastCallback;
-  fakes.tap->lastTap->enabled = false;
-  EXPECT_EQ(callback({te::kTapDisabledByTimeout, 0, 0, 0, 0}), TapVerdict::Pass);
-  EXPECT_TRUE(fakes.tap->lastTap->enabled);
-
+  journal->lastTap->enabled = false;
+  EXPECT_EQ(feedFromInputThread({te::kTapDisabledByTimeout}), TapVerdict::Pass);
+  EXPECT_TRUE(journal->lastTap->enabled);
   interceptor->stopEventTap();
-  EXPECT_EQ(callback({te::kTapDisabledByUserInput, 0, 0, 0, 0}), TapVerdict::Pass);
-  EXPECT_EQ(fakes.tap->createCount, 1);
+  EXPECT_EQ(feedFromInputThread({te::kTapDisabledByUserInput}), TapVerdict::Pass);
+  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
 }
 
-TEST_F(KeyboardInterceptorTest, GrantButtonOpensTheHelpPageAndChangesNothingElse) {
+TEST_F(KeyboardInterceptorTest, GrantButtonOpensTheHelpPageAndNothingElse) {
   interceptor->openAccessibilityPreferences();
-  EXPECT_EQ(fakes.opener->opened, std::vector<std::string>{fakes.services().accessHelpUrl});
-  EXPECT_EQ(fakes.access->queries, 0);
-  EXPECT_EQ(log.text(), "");
+  EXPECT_EQ(fakes.opener->opened, Lines{fakes.services().accessHelpUrl});
+  EXPECT_EQ(journal->queries, 0);
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ TEST(MainQueue, WorkPostedFromAnotherThreadRunsOnTheMainThreadInOrder) {
     }
   });
   poster.join();
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return order.size() == 100; },
-                                        std::chrono::seconds(5)));
+  ASSERT_TRUE(
+      testsupport::runLoopUntil([&] { return order.size() == 100; }, std::chrono::seconds(5)));
   EXPECT_TRUE(allOnMain);
   for (int i = 0; i < 100; ++i) {
     EXPECT_EQ(order[i], i);

@@ -12,8 +12,8 @@
 #include "app/ui/Slider.h"
 #include "app/ui/TextField.h"
 #include "app/ui/ViewBridge.h"
+#include "display/DisplayManager.h"
 #include "platform/XdgAutostartLoginItem.h"
-#include "tests/popover/PopoverFakes.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeKeyboardServices.h"
 
@@ -25,8 +25,45 @@ void PrintTo(const Rect& r, std::ostream* out) {
 
 namespace {
 
-using popover_test::FakeLoginItems;
 using Status = platform::LoginItemService::Status;
+using Outcome = std::optional<platform::LoginItemError>;
+
+class NoDisplays : public platform::DisplayTransferTables {
+ public:
+  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
+    count = 0;
+    return 0;
+  }
+  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
+                                         const float*) override {
+    return 0;
+  }
+};
+
+class ForgetfulDefaults : public platform::UserDefaults {
+ public:
+  std::int64_t integerForKey(const std::string&) override { return 0; }
+  void setInteger(std::int64_t, const std::string&) override {}
+};
+
+class OneScreen : public ui::Screens {
+ public:
+  std::vector<ui::Screen> screens() const override { return {{"DELL U2720Q", {}, {}}}; }
+  std::optional<ui::Screen> mainScreen() const override { return screens().front(); }
+};
+
+class FakeLoginItems : public platform::LoginItemService {
+ public:
+  Status status() const override { return current; }
+  Outcome registerItem() override { return become(Status::enabled); }
+  Outcome unregisterItem() override { return become(Status::notRegistered); }
+  Outcome become(Status next) {
+    current = failure ? current : next;
+    return failure;
+  }
+  Status current = Status::notRegistered;
+  Outcome failure;
+};
 
 // The root view's children in the order they are built.
 struct Controls {
@@ -59,20 +96,26 @@ void dragSlider(ui::Slider& slider, double value) {
 
 class MenuBarViewControllerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    displayManager = popover_test::makeDisplayManager(70, "DELL U2720Q");
-    controller = std::make_unique<MenuBarViewController>(MenuBarViewController::Dependencies{
-        displayManager, keyboard.makeInterceptor(), loginItems,
-        [this](std::int64_t level) { hudLevels.push_back(level); }, [this] { ++terminations; }});
+  MenuBarViewControllerTest() {
+    // No display service library is found, so no port is asked and no pause taken.
+    displayManager = std::make_shared<DisplayManager>(DisplayManager::Services{
+        "/nonexistent/libglimmerbox-displayservice.so", nullptr, std::make_shared<NoDisplays>(),
+        nullptr, std::make_shared<ForgetfulDefaults>(), std::make_shared<OneScreen>()});
     displayManager->onBrightnessChanged = [this](std::int64_t level) {
       if (controller) {
         controller->updateBrightnessUI(level);
       }
     };
+    controller = make(loginItems);
   }
   // Level callbacks still queued must not reach the next test.
   void TearDown() override { testsupport::drainMainQueue(); }
 
+  std::unique_ptr<MenuBarViewController> make(std::shared_ptr<platform::LoginItemService> items) {
+    return std::make_unique<MenuBarViewController>(MenuBarViewController::Dependencies{
+        displayManager, keyboard.makeInterceptor(), std::move(items),
+        [this](std::int64_t level) { hudLevels.push_back(level); }, [this] { ++terminations; }});
+  }
   Controls controls() { return Controls(*controller->view()); }
 
   testsupport::FakeKeyboardServices keyboard;
@@ -99,17 +142,6 @@ TEST_F(MenuBarViewControllerTest, UpdatesBeforeTheViewExistsChangeNothingAndTheV
   EXPECT_EQ(built.checkbox().state(), ui::ControlState::On);
 }
 
-TEST_F(MenuBarViewControllerTest, PresetRowHasFourLevelsSideBySide) {
-  controller->updatePermissionBanner(true);
-  const Controls built = controls();
-  const std::int64_t levels[] = {25, 50, 75, 100};
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(built.preset(i).title(), std::to_string(levels[i]) + "%");
-    EXPECT_EQ(built.preset(i).tag(), levels[i]);
-    EXPECT_EQ(built.preset(i).frame(), (ui::Rect{16.0 + 64.0 * i, 94, 56, 24}));
-  }
-}
-
 TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrift) {
   struct Layout {
     bool isTrusted;
@@ -123,7 +155,9 @@ TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrif
     EXPECT_EQ(controller->view()->frame(), (ui::Rect{0, 0, 280, l.height}));
     EXPECT_EQ(built.title().frame(), (ui::Rect{42, 168 + l.topShift, 170, 20}));
     EXPECT_EQ(built.slider().frame(), (ui::Rect{38, 130 + l.topShift, 204, 20}));
-    EXPECT_EQ(built.preset(3).frame(), (ui::Rect{208, 94 + l.topShift, 56, 24}));
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(built.preset(i).frame(), (ui::Rect{16.0 + 64.0 * i, 94 + l.topShift, 56, 24}));
+    }
     EXPECT_EQ(built.checkbox().frame(), (ui::Rect{16, l.checkboxY, 125, 20}));
     EXPECT_EQ(built.hint().frame(), (ui::Rect{145, l.checkboxY, 120, 20}));
     EXPECT_EQ(built.banner().isHidden(), l.isTrusted);
@@ -139,11 +173,10 @@ TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrif
 // newer news and must win over the state the view is built with.
 TEST_F(MenuBarViewControllerTest, FirstBannerReportBuildsTheViewInItsOwnLayout) {
   for (bool isTrusted : {true, false}) {
-    MenuBarViewController fresh(MenuBarViewController::Dependencies{
-        displayManager, keyboard.makeInterceptor(), loginItems, [](std::int64_t) {}, [] {}});
-    fresh.updatePermissionBanner(isTrusted);
-    EXPECT_EQ(fresh.view()->frame().height, isTrusted ? 200 : 248);
-    EXPECT_EQ(Controls(*fresh.view()).banner().isHidden(), isTrusted);
+    const auto fresh = make(loginItems);
+    fresh->updatePermissionBanner(isTrusted);
+    EXPECT_EQ(fresh->view()->frame().height, isTrusted ? 200 : 248);
+    EXPECT_EQ(Controls(*fresh->view()).banner().isHidden(), isTrusted);
   }
 }
 
@@ -164,30 +197,16 @@ TEST_F(MenuBarViewControllerTest, SliderRoundsHalvesAwayFromZeroAndNeverShowsThe
   EXPECT_TRUE(hudLevels.empty());
 }
 
-TEST_F(MenuBarViewControllerTest, PresetSetsLevelSliderTextAndShowsTheHud) {
+TEST_F(MenuBarViewControllerTest, PresetsSetLevelSliderTextAndShowTheHud) {
   const Controls built = controls();
-  for (std::size_t i : {3u, 0u}) {
+  for (std::size_t i : {3u, 0u, 1u, 2u}) {
     built.preset(i).performClick();
-    const std::int64_t level = built.preset(i).tag();
-    EXPECT_EQ(displayManager->currentBrightness, level);
-    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), static_cast<double>(level));
-    EXPECT_EQ(built.percent().stringValue(), std::to_string(level) + "%");
+    const std::string text = std::to_string(displayManager->currentBrightness) + "%";
+    EXPECT_EQ(built.preset(i).title(), text);
+    EXPECT_EQ(built.percent().stringValue(), text);
+    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), displayManager->currentBrightness);
   }
-  EXPECT_EQ(hudLevels, (std::vector<std::int64_t>{100, 25}));
-}
-
-TEST_F(MenuBarViewControllerTest, BrightnessUpdateShowsTheLevelAsGiven) {
-  struct Case {
-    std::int64_t level;
-    const char* text;
-    double slider;
-  } cases[] = {{0, "0%", 0}, {7, "7%", 7}, {100, "100%", 100}, {-3, "-3%", 0}, {150, "150%", 100}};
-  const Controls built = controls();
-  for (const Case& c : cases) {
-    controller->updateBrightnessUI(c.level);
-    EXPECT_EQ(built.percent().stringValue(), c.text);
-    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), c.slider) << c.level;
-  }
+  EXPECT_EQ(hudLevels, (std::vector<std::int64_t>{100, 25, 50, 75}));
 }
 
 TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStatusOnFailure) {
@@ -209,8 +228,7 @@ TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStat
   const Controls built = controls();
   for (const Case& c : cases) {
     loginItems->current = c.before;
-    loginItems->failure =
-        c.fails ? std::optional(platform::LoginItemError{"disk full"}) : std::nullopt;
+    loginItems->failure = c.fails ? Outcome(platform::LoginItemError{"disk full"}) : std::nullopt;
     controller->updateLaunchAtLoginState();
     testing::internal::CaptureStdout();
     built.checkbox().performClick();
@@ -224,12 +242,9 @@ TEST_F(MenuBarViewControllerTest, LaunchAtLoginFailureCarriesTheAutostartEntrysR
       std::filesystem::temp_directory_path() / "glimmerbox-popover-login";
   std::filesystem::create_directories(configHome);
   std::ofstream(configHome / "autostart") << "a file where the directory should be";
-  MenuBarViewController withRealItem(MenuBarViewController::Dependencies{
-      displayManager, keyboard.makeInterceptor(),
-      std::make_shared<platform::XdgAutostartLoginItem>(
-          configHome / "autostart" / "glimmerbox.desktop", "/usr/bin/glimmerbox"),
-      [](std::int64_t) {}, [] {}});
-  ui::Button& checkbox = Controls(*withRealItem.view()).checkbox();
+  const auto withRealItem = make(std::make_shared<platform::XdgAutostartLoginItem>(
+      configHome / "autostart" / "glimmerbox.desktop", "/usr/bin/glimmerbox"));
+  ui::Button& checkbox = Controls(*withRealItem->view()).checkbox();
 
   testing::internal::CaptureStdout();
   checkbox.performClick();

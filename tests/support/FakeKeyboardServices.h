@@ -40,14 +40,12 @@ class FakeInputTapService : public platform::InputTapService {
 
 class FakeInputAccessQuery : public platform::InputAccessQuery {
  public:
-  bool isProcessTrusted(bool prompt) override {
+  bool isProcessTrusted(bool) override {
     ++queries;
-    prompts += prompt ? 1 : 0;
     return trusted;
   }
   bool trusted = false;
   int queries = 0;
-  int prompts = 0;
 };
 
 class FakeUrlOpener : public platform::UrlOpener {

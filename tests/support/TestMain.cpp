@@ -8,7 +8,8 @@
 // Each test process gets its own configuration directory, so no test reads
 // or writes the user's settings and no two tests share a defaults file.
 static std::filesystem::path makePrivateConfigHome() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "glimmerbox-test-XXXXXX").string();
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "glimmerbox-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
     std::abort();
   }

@@ -11,41 +11,27 @@
 
 namespace {
 
-// Moves the slider's knob as a drag would, to `share` of its track.
-void drag(ui::Slider& slider, double share) {
-  auto* widget = static_cast<QSlider*>(ui::bridge::widgetOf(slider));
-  widget->setSliderDown(true);
-  widget->setSliderPosition(static_cast<int>(std::lround(share * widget->maximum())));
-  widget->setSliderDown(false);
-}
-
-TEST(Slider, AContinuousDragSendsEveryStepWithTheSliderAsSender) {
-  std::vector<double> sent;
-  ui::Slider* sender = nullptr;
-  ui::Slider slider(70, 0, 100, [&](ui::Slider& s) {
-    sender = &s;
-    sent.push_back(s.doubleValue());
-  });
-  slider.setContinuous(true);
-  auto* widget = static_cast<QSlider*>(ui::bridge::widgetOf(slider));
-  widget->setSliderDown(true);
-  for (double share : {0.495, 0.4949, 1.0}) {
-    widget->setSliderPosition(static_cast<int>(std::lround(share * widget->maximum())));
+// A drag over the knob positions given as shares of the track: a continuous
+// slider sends each step with itself as sender, another only the last, once.
+TEST(Slider, SendsEveryStepOfADragOnlyWhenContinuous) {
+  for (bool continuous : {true, false}) {
+    std::vector<double> sent;
+    ui::Slider slider(70, 0, 100, [&](ui::Slider& sender) {
+      EXPECT_EQ(&sender, &slider);
+      sent.push_back(sender.doubleValue());
+    });
+    slider.setContinuous(continuous);
+    auto* widget = static_cast<QSlider*>(ui::bridge::widgetOf(slider));
+    widget->setSliderDown(true);
+    for (double share : {0.495, 0.4949, 0.3}) {
+      widget->setSliderPosition(static_cast<int>(std::lround(share * widget->maximum())));
+    }
+    widget->setSliderDown(false);
+    const std::vector<double> expected =
+        continuous ? std::vector<double>{49.5, 49.49, 30} : std::vector<double>{30};
+    ASSERT_EQ(sent.size(), expected.size()) << continuous;
+    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_DOUBLE_EQ(sent[i], expected[i]);
   }
-  widget->setSliderDown(false);
-  EXPECT_EQ(sender, &slider);
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_DOUBLE_EQ(sent[0], 49.5);
-  EXPECT_DOUBLE_EQ(sent[1], 49.49);
-  EXPECT_DOUBLE_EQ(sent[2], 100);
-}
-
-TEST(Slider, ANonContinuousSliderSendsOnceWhenTheDragEnds) {
-  int sends = 0;
-  ui::Slider slider(0, 0, 100, [&](ui::Slider&) { ++sends; });
-  drag(slider, 0.3);
-  EXPECT_EQ(sends, 1);
-  EXPECT_DOUBLE_EQ(slider.doubleValue(), 30);
 }
 
 TEST(Slider, ValuesSetFromCodeStayInRangeAndSendNothing) {
@@ -53,31 +39,25 @@ TEST(Slider, ValuesSetFromCodeStayInRangeAndSendNothing) {
   ui::Slider slider(250, 0, 100, [&](ui::Slider&) { ++sends; });
   slider.setContinuous(true);
   EXPECT_DOUBLE_EQ(slider.doubleValue(), 100);
-  struct Case {
-    double set, expected;
-  } cases[] = {{70, 70}, {-5, 0}, {120, 100}, {49.49, 49.49}};
-  for (const auto& c : cases) {
-    slider.setDoubleValue(c.set);
-    EXPECT_DOUBLE_EQ(slider.doubleValue(), c.expected) << c.set;
+  for (const auto& [set, expected] : {std::pair(70.0, 70.0), {-5, 0}, {120, 100}, {49.49, 49.49}}) {
+    slider.setDoubleValue(set);
+    EXPECT_DOUBLE_EQ(slider.doubleValue(), expected) << set;
   }
   EXPECT_EQ(sends, 0);
 }
 
-TEST(Button, AClickSendsTheActionWithTheButtonAndItsTag) {
+TEST(Button, AClickSendsTheButtonWithItsTagAndACheckboxsNewState) {
   std::vector<std::int64_t> tags;
   std::vector<std::shared_ptr<ui::Button>> presets;
   for (int level : {25, 50, 75, 100}) {
-    auto button = ui::Button::pushButton(std::to_string(level) + "%",
-                                         [&](ui::Button& sender) { tags.push_back(sender.tag()); });
-    button->setTag(level);
-    presets.push_back(button);
+    presets.push_back(ui::Button::pushButton(
+        std::to_string(level) + "%", [&](ui::Button& sender) { tags.push_back(sender.tag()); }));
+    presets.back()->setTag(level);
   }
   presets[3]->performClick();
   presets[0]->performClick();
   EXPECT_EQ(tags, (std::vector<std::int64_t>{100, 25}));
-}
 
-TEST(Button, ACheckboxHasItsNewStateWhenItsActionRuns) {
   std::vector<ui::ControlState> seen;
   auto checkbox =
       ui::Button::checkbox("Start on login", [&](ui::Button& b) { seen.push_back(b.state()); });
@@ -105,13 +85,9 @@ TEST(TextField, ALongTextIsCutAtItsTailOnlyWhenAskedTo) {
 
 TEST(ProgressIndicator, FillsTheShareOfItsRangeClamped) {
   ui::ProgressIndicator bar(ui::Rect{48, 20, 115, 10});
-  struct Case {
-    double value, fraction;
-  } cases[] = {{0, 0}, {40, 0.4}, {100, 1}, {120, 1}, {-5, 0}};
-  for (const auto& c : cases) {
-    bar.setDoubleValue(c.value);
-    EXPECT_DOUBLE_EQ(bar.fraction(), c.fraction) << c.value;
-    EXPECT_DOUBLE_EQ(bar.doubleValue(), c.value);
+  for (const auto& [value, fraction] : {std::pair(0.0, 0.0), {40, 0.4}, {120, 1}, {-5, 0}}) {
+    bar.setDoubleValue(value);
+    EXPECT_DOUBLE_EQ(bar.fraction(), fraction) << value;
   }
 }
 

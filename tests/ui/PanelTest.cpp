@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/ui/AnimationContext.h"
+#include "app/ui/Application.h"
 #include "app/ui/Panel.h"
 #include "app/ui/ViewBridge.h"
 #include "tests/support/EventLoop.h"
@@ -27,45 +28,36 @@ std::unique_ptr<ui::Panel> hudLikePanel() {
   return panel;
 }
 
-TEST(Panel, NeverTakesFocusStaysOnTopAndIsLeftToNoWindowManager) {
+// Shown, it takes its rounded content's shape, so corners are cut even
+// without a compositor.
+TEST(Panel, NeverTakesFocusStaysOnTopAndShowsItsUnflippedFrameInItsContentsShape) {
   auto panel = hudLikePanel();
   QWidget* window = windowOf(*panel);
-  const Qt::WindowFlags flags = window->windowFlags();
   for (Qt::WindowType flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowDoesNotAcceptFocus,
                               Qt::WindowStaysOnTopHint, Qt::X11BypassWindowManagerHint}) {
-    EXPECT_TRUE(flags.testFlag(flag)) << flag;
+    EXPECT_TRUE(window->windowFlags().testFlag(flag)) << flag;
   }
   EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating));
   EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
-  panel->orderFrontRegardless();
-  EXPECT_TRUE(panel->isVisible());
-  EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
-  panel->orderOut();
-  EXPECT_FALSE(panel->isVisible());
-}
-
-TEST(Panel, TheContentViewFillsThePanelAndTheOriginIsUnflipped) {
-  auto panel = hudLikePanel();
-  EXPECT_EQ(panel->contentView()->frame(), (ui::Rect{0, 0, 220, 50}));
-  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-  panel->setFrameOrigin({290, 110});
-  EXPECT_EQ(panel->frame(), (ui::Rect{290, 110, 220, 50}));
-  EXPECT_EQ(windowOf(*panel)->geometry(), QRect(290, screenHeight - 160, 220, 50));
-}
-
-TEST(Panel, TakesTheRoundedShapeOfItsContentSoCornersAreCutWithoutACompositor) {
-  auto panel = hudLikePanel();
-  auto capsule = std::make_shared<ui::View>(ui::Rect{0, 0, 220, 50});
+  auto capsule = std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10});
   capsule->setWantsLayer(true);
   capsule->layer()->setCornerRadius(25);
   capsule->layer()->setMasksToBounds(true);
   panel->setContentView(capsule);
+  EXPECT_EQ(capsule->frame(), (ui::Rect{0, 0, 220, 50})) << "the content fills the panel";
+  panel->setFrameOrigin({290, 110});
+  EXPECT_EQ(panel->frame(), (ui::Rect{290, 110, 220, 50}));
+  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+  EXPECT_EQ(window->geometry(), QRect(290, screenHeight - 160, 220, 50));
+
   panel->orderFrontRegardless();
-  const QRegion shape = windowOf(*panel)->mask();
-  EXPECT_FALSE(shape.contains(QPoint(1, 1)));
-  EXPECT_FALSE(shape.contains(QPoint(218, 48)));
-  EXPECT_TRUE(shape.contains(QPoint(110, 1)));
-  EXPECT_TRUE(shape.contains(QPoint(2, 25)));
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
+  const QRegion shape = window->mask();
+  for (QPoint corner : {QPoint(1, 1), QPoint(218, 48)}) EXPECT_FALSE(shape.contains(corner));
+  for (QPoint inside : {QPoint(110, 1), QPoint(2, 25)}) EXPECT_TRUE(shape.contains(inside));
+  panel->orderOut();
+  EXPECT_FALSE(panel->isVisible());
 }
 
 TEST(PanelAnimation, AlphaMovesFromItsPresentValueAndTheCompletionSeesTheExactTarget) {
@@ -122,6 +114,24 @@ TEST(PanelAnimation, AGroupThatAnimatesNothingCompletesOnALaterTurn) {
   EXPECT_FALSE(completed);
   testsupport::drainMainQueue();
   EXPECT_TRUE(completed);
+}
+
+class QuittingDelegate : public ui::ApplicationDelegate {
+ public:
+  void applicationDidFinishLaunching() override {
+    ++launches;
+    ui::Application::shared()->terminate();
+  }
+  int launches = 0;
+};
+
+TEST(Application, RunsTheLaunchStepFirstAndReturnsOnceTerminated) {
+  auto delegate = std::make_shared<QuittingDelegate>();
+  auto application = ui::Application::shared();
+  EXPECT_EQ(application, ui::Application::shared());
+  application->setDelegate(delegate);
+  EXPECT_EQ(application->run(), 0);
+  EXPECT_EQ(delegate->launches, 1);
 }
 
 }  // namespace

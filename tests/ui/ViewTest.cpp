@@ -5,7 +5,6 @@
 
 #include "app/ui/View.h"
 #include "app/ui/ViewBridge.h"
-#include "app/ui/ViewGeometry.h"
 
 namespace {
 
@@ -13,34 +12,25 @@ using ui::Rect;
 
 QRect qtGeometry(const ui::View& view) { return ui::bridge::widgetOf(view)->geometry(); }
 
-TEST(ViewGeometry, MeasuresFromTheTopEdgeWhatIsGivenFromTheBottomEdge) {
-  struct Case {
-    Rect frame;
-    double parentHeight;
-    Rect expected;
-  } cases[] = {
-      {{16, 168, 170, 20}, 200, {16, 12, 170, 20}}, {{16, 168, 170, 20}, 248, {16, 60, 170, 20}},
-      {{0, 0, 280, 200}, 200, {0, 0, 280, 200}},    {{0, 38, 280, 1}, 200, {0, 161, 280, 1}},
-      {{5, -10, 10, 10}, 50, {5, 50, 10, 10}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ui::topDownRect(c.frame, c.parentHeight), c.expected)
-        << c.frame.y << " in " << c.parentHeight;
-  }
-}
-
+// Frames count up from the parent's lower edge, so a subview keeps its
+// distance from that edge when the parent's height changes; a nested one
+// follows its own parent, not the root.
 TEST(View, SubviewsKeepTheirDistanceFromTheLowerEdgeWhenTheParentGrowsAndShrinks) {
   ui::View root(Rect{0, 0, 280, 200});
   auto checkbox = std::make_shared<ui::View>(Rect{16, 52, 125, 20});
   auto title = std::make_shared<ui::View>(Rect{16, 168, 170, 20});
-  root.addSubview(checkbox);
-  root.addSubview(title);
+  auto banner = std::make_shared<ui::View>(Rect{16, 48, 248, 42});
+  auto button = std::make_shared<ui::View>(Rect{168, 8, 72, 26});
+  banner->addSubview(button);
+  for (const auto& view : {checkbox, title, banner}) root.addSubview(view);
   EXPECT_EQ(qtGeometry(*checkbox), QRect(16, 128, 125, 20));
 
   root.setFrame({0, 0, 280, 248});
   EXPECT_EQ(qtGeometry(root), QRect(0, 0, 280, 248));
   EXPECT_EQ(qtGeometry(*checkbox), QRect(16, 176, 125, 20));
   EXPECT_EQ(qtGeometry(*title), QRect(16, 60, 170, 20));
+  EXPECT_EQ(qtGeometry(*banner), QRect(16, 158, 248, 42));
+  EXPECT_EQ(qtGeometry(*button), QRect(168, 8, 72, 26));
   EXPECT_EQ(checkbox->frame(), (Rect{16, 52, 125, 20}));
 
   checkbox->setFrameOrigin({16, 100});  // The taller layout moves the row up.
@@ -49,17 +39,6 @@ TEST(View, SubviewsKeepTheirDistanceFromTheLowerEdgeWhenTheParentGrowsAndShrinks
   root.setFrame({0, 0, 280, 200});
   EXPECT_EQ(qtGeometry(*checkbox), QRect(16, 80, 125, 20));
   EXPECT_EQ(qtGeometry(*title), QRect(16, 12, 170, 20));
-}
-
-TEST(View, NestedSubviewsFollowTheirOwnParentNotTheRoot) {
-  ui::View root(Rect{0, 0, 280, 248});
-  auto banner = std::make_shared<ui::View>(Rect{16, 48, 248, 42});
-  auto button = std::make_shared<ui::View>(Rect{168, 8, 72, 26});
-  banner->addSubview(button);
-  root.addSubview(banner);
-  EXPECT_EQ(qtGeometry(*banner), QRect(16, 158, 248, 42));
-  EXPECT_EQ(qtGeometry(*button), QRect(168, 8, 72, 26));
-  root.setFrame({0, 0, 280, 200});
   EXPECT_EQ(qtGeometry(*button), QRect(168, 8, 72, 26));
 }
 
@@ -71,13 +50,11 @@ TEST(View, LaterSubviewsDrawOverEarlierOnesAndHidingTakesTheSubviewsAlong) {
   root.addSubview(first);
   root.addSubview(second);
   first->addSubview(inner);
-  ASSERT_EQ(root.subviews().size(), 2u);
-  EXPECT_EQ(root.subviews()[1], second);
-  const QObjectList& stack = ui::bridge::widgetOf(root)->children();
-  EXPECT_EQ(stack.indexOf(ui::bridge::widgetOf(*first)), 0);
-  EXPECT_EQ(stack.indexOf(ui::bridge::widgetOf(*second)), 1);
-
+  EXPECT_EQ(root.subviews(), (std::vector<std::shared_ptr<ui::View>>{first, second}));
   QWidget* rootWidget = ui::bridge::widgetOf(root);
+  EXPECT_EQ(rootWidget->children(),
+            (QObjectList{ui::bridge::widgetOf(*first), ui::bridge::widgetOf(*second)}));
+
   first->setHidden(true);
   EXPECT_FALSE(ui::bridge::widgetOf(*inner)->isVisibleTo(rootWidget));
   EXPECT_FALSE(inner->isHidden());
@@ -98,32 +75,27 @@ TEST(View, ASubviewHeldElsewhereOutlivesItsParent) {
   EXPECT_FALSE(ui::bridge::widgetOf(*child)->isVisible());
 }
 
-QImage render(const ui::View& view) {
-  QWidget* widget = ui::bridge::widgetOf(view);
-  QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-  return image;
-}
-
+// Only a layer draws: a rounded background with its border on the edge.
 TEST(View, ALayerDrawsARoundedBackgroundWithABorderInsideTheBounds) {
   ui::View view(Rect{0, 0, 100, 40});
+  auto render = [&view] {
+    QImage image(100, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    ui::bridge::widgetOf(view)->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+  };
+  EXPECT_EQ(view.layer(), nullptr);
+  EXPECT_EQ(qAlpha(render().pixel(50, 20)), 0) << "nothing drawn without a layer";
   view.setWantsLayer(true);
   ASSERT_NE(view.layer(), nullptr);
   view.layer()->setBackgroundColor(ui::Color{0, 0, 1, 1});
   view.layer()->setCornerRadius(20);
   view.layer()->setBorderColor(ui::Color{1, 0, 0, 1});
   view.layer()->setBorderWidth(2);
-  const QImage image = render(view);
+  const QImage image = render();
   EXPECT_EQ(qAlpha(image.pixel(1, 1)), 0) << "the rounded corner is cut off";
   EXPECT_EQ(image.pixel(50, 20), qRgb(0, 0, 255));
   EXPECT_EQ(image.pixel(50, 0), qRgb(255, 0, 0)) << "the border lies on the edge";
-}
-
-TEST(View, WithoutALayerAViewDrawsNothing) {
-  ui::View view(Rect{0, 0, 10, 10});
-  EXPECT_EQ(view.layer(), nullptr);
-  EXPECT_EQ(qAlpha(render(view).pixel(5, 5)), 0);
 }
 
 }  // namespace

@@ -27,8 +27,6 @@ struct DisplayServiceRecord {
   // "write 1 -> -5", "release object 1"; test fakes add their own entries.
   std::vector<std::string> timeline;
   std::vector<Write> writes;
-  int objectsCreated = 0;
-  int objectsReleased = 0;
 
   void reset() { *this = DisplayServiceRecord(); }
 };

@@ -21,7 +21,6 @@ void note(const std::string& event) {
 void releaseService(GlimmerboxAVService* object) {
   auto* recording = reinterpret_cast<RecordingService*>(object);
   note("release object " + std::to_string(recording->service));
-  ++record.objectsReleased;
   delete recording;
 }
 
@@ -35,7 +34,6 @@ extern "C" IOAVServiceRef IOAVServiceCreateWithService(void*, uint32_t service) 
     return nullptr;
   }
   note("create " + std::to_string(service));
-  ++record.objectsCreated;
   return &(new RecordingService{{&releaseService}, service})->base;
 }
 

@@ -1,0 +1,65 @@
+#include "app/ui/PopoverWindowPopup.h"
+
+#include <gtest/gtest.h>
+
+#include "app/ui/PopoverWindowPlacement.h"
+#include "app/ui/View.h"
+#include "tests/app/AppFakes.h"
+#include "tests/support/EventLoop.h"
+
+namespace {
+
+TEST(PopoverWindowPlacement, LandsUnderTheAnchorInsideTheAvailableArea) {
+  const QRect belowTopPanel(0, 24, 1280, 776);  // A 1280 x 800 screen, panel on top.
+  struct Case {
+    const char* what;
+    QRect anchor;
+    QSize size;
+    QRect available;
+    QPoint origin;
+  };
+  const Case cases[] = {
+      {"centred under an icon", {600, 1, 22, 22}, {280, 248}, belowTopPanel, {471, 24}},
+      {"pushed left at the right edge", {1257, 1, 22, 22}, {280, 248}, belowTopPanel, {1000, 24}},
+      {"pushed right at the left edge", {2, 1, 22, 22}, {280, 200}, belowTopPanel, {0, 24}},
+      {"above a bottom panel", {1200, 778, 22, 22}, {280, 248}, {0, 0, 1280, 776}, {1000, 528}},
+      {"under the pointer, no icon geometry",
+       {400, 300, 0, 0},
+       {280, 200},
+       belowTopPanel,
+       {260, 300}},
+      {"on a second screen", {2000, 0, 24, 24}, {280, 248}, {1280, 0, 1920, 1080}, {1872, 24}},
+      {"top kept visible when too tall", {100, 0, 20, 20}, {280, 900}, belowTopPanel, {0, 24}}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ui::popoverWindowOrigin(c.anchor, c.size, c.available), c.origin) << c.what;
+  }
+}
+
+// Qt closes a popup on a press outside it, before the tray's activation for
+// that same press arrives: for a moment after such a close the popup still
+// counts as shown, so that activation does not reopen it.
+TEST(PopoverWindowPopup, FollowsItsContentsSizeAndIgnoresTheActivationRightAfterAnOutsidePress) {
+  apptest::EventLog log;
+  apptest::RecordingButton button{log};
+  auto content = std::make_shared<ui::View>(ui::Rect{0, 0, 280, 248});
+  ui::PopoverWindowPopup popup;
+  popup.setContentView(content);
+  popup.showRelativeTo(button);
+  EXPECT_EQ(popup.size(), QSize(280, 248));
+  content->setFrame({0, 0, 280, 200});
+  EXPECT_EQ(popup.size(), QSize(280, 200));
+  popup.performClose();
+  EXPECT_FALSE(popup.isShown()) << "a close request ends it at once";
+
+  popup.showRelativeTo(button);
+  popup.close();  // A press outside.
+  EXPECT_FALSE(popup.isVisible());
+  EXPECT_TRUE(popup.isShown());
+  EXPECT_TRUE(
+      testsupport::runLoopUntil([&] { return !popup.isShown(); }, std::chrono::milliseconds(1000)));
+  popup.close();
+  popup.showRelativeTo(button);
+  EXPECT_TRUE(popup.isVisible()) << "shown again on request right after an outside press";
+}
+
+}  // namespace

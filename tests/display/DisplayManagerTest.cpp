@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <limits>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "tests/display/DisplayFakes.h"
+#include "tests/support/EventLoop.h"
+
+namespace displaytest {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Applied = std::vector<FakeTransferTables::Applied>;
+using Levels = std::vector<std::int64_t>;
+const std::string kKey = "Glimmerbox_Brightness";
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+
+// A DisplayManager over fakes, with the recording library by default.
+class DisplayManagerTest : public testing::Test {
+ protected:
+  void SetUp() override { libraryRecord().reset(); }
+  Timeline& timeline() { return libraryRecord().timeline; }
+
+  std::shared_ptr<DisplayManager> makeManager(const char* library = RECORDING_DISPLAY_SERVICE) {
+    return std::make_shared<DisplayManager>(
+        DisplayManager::Services{library, ports, tables, ports, defaults, screens});
+  }
+  // What `action` wrote to standard output.
+  template <typename Action>
+  static std::string logOf(Action action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+  }
+
+  std::shared_ptr<FakeDisplayPorts> ports = std::make_shared<FakeDisplayPorts>(timeline());
+  std::shared_ptr<FakeTransferTables> tables = std::make_shared<FakeTransferTables>();
+  std::shared_ptr<FakeUserDefaults> defaults = std::make_shared<FakeUserDefaults>();
+  std::shared_ptr<FakeScreens> screens = std::make_shared<FakeScreens>();
+};
+
+TEST_F(DisplayManagerTest, RestoresOnlyALevelFromOneToHundredAndSendsNothingAtConstruction) {
+  const std::vector<std::pair<std::optional<std::int64_t>, std::int64_t>> cases = {
+      {std::nullopt, 70}, {0, 70}, {1, 1}, {100, 100}, {101, 70}, {-5, 70}};
+  ports->services = {1};
+  tables->displays = {1};
+  for (const auto& [stored, level] : cases) {
+    SCOPED_TRACE(stored.value_or(-999));
+    defaults->values.clear();
+    if (stored) defaults->values[kKey] = *stored;
+    EXPECT_EQ(makeManager()->currentBrightness, level);
+  }
+  EXPECT_TRUE(defaults->saves.empty());
+  EXPECT_TRUE(libraryRecord().writes.empty());
+  EXPECT_TRUE(tables->applied.empty());
+}
+
+// One script of calls: each level is clamped, saved and sent within the call;
+// the callbacks come later, in call order, through whatever callback is set
+// when they run, and not at all once the manager is gone.
+TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) {
+  struct Call {
+    bool step;
+    std::int64_t value, level;
+  };
+  const Call calls[] = {{false, -5, 0},  {false, 150, 100}, {false, kMin, 0}, {false, kMax, 100},
+                        {false, 98, 98}, {true, 6, 100},    {false, 1, 1},    {true, -2, 0},
+                        {false, 50, 50}, {true, kMax, 100}, {false, 50, 50},  {true, kMin, 0},
+                        {false, 40, 40}, {false, 40, 40}};
+  ports->services = {1};
+  auto manager = makeManager();
+  Levels early, late, expected;
+  manager->onBrightnessChanged = [&](std::int64_t level) { early.push_back(level); };
+  for (const Call& c : calls) {
+    c.step ? manager->stepBrightness(c.value) : manager->setBrightness(c.value);
+    EXPECT_EQ(manager->currentBrightness, c.level) << (c.step ? "step " : "set ") << c.value;
+    expected.push_back(c.level);
+  }
+  manager->onBrightnessChanged = [&](std::int64_t level) { late.push_back(level); };
+  Levels sent;
+  for (const auto& write : libraryRecord().writes) sent.push_back(write.bytes[4]);
+  EXPECT_EQ(defaults->saves, expected);
+  EXPECT_EQ(sent, expected) << "level byte of each packet";
+  testsupport::drainMainQueue();
+  EXPECT_TRUE(early.empty());
+  EXPECT_EQ(late, expected);
+
+  manager->setBrightness(30);
+  manager.reset();
+  testsupport::drainMainQueue();
+  EXPECT_EQ(late, expected) << "called back for a manager that is gone";
+}
+
+TEST_F(DisplayManagerTest, SendsTheLuminancePacketToTheDisplayAddress) {
+  const std::vector<std::pair<std::int64_t, Bytes>> cases = {
+      {0, {0x84, 0x03, 0x10, 0x00, 0x00, 0xA8}},
+      {10, {0x84, 0x03, 0x10, 0x00, 0x0A, 0xA2}},
+      {50, {0x84, 0x03, 0x10, 0x00, 0x32, 0x9A}},
+      {70, {0x84, 0x03, 0x10, 0x00, 0x46, 0xEE}},
+      {100, {0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}}};
+  ports->services = {1};
+  auto manager = makeManager();
+  for (const auto& [level, bytes] : cases) {
+    libraryRecord().writes.clear();
+    manager->setBrightness(level);
+    ASSERT_EQ(libraryRecord().writes.size(), 1u);
+    const DisplayServiceRecord::Write& write = libraryRecord().writes[0];
+    EXPECT_EQ(std::tuple(write.chipAddress, write.dataAddress, write.bytes),
+              std::tuple(0x37u, 0x51u, bytes))
+        << level;
+  }
+}
+
+// Timeline: "create N" / "no object N" for the create call, "write N -> S"
+// for a write and its status, releases of objects, services and the
+// iterator, pauses in µs.
+TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
+  struct Case {
+    std::vector<std::uint32_t> services;
+    std::set<std::uint32_t> withoutObject;
+    std::map<std::uint32_t, std::deque<std::int32_t>> statuses;
+    std::string timeline;
+    bool accepted;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {{1}, {}, {{1, {-1, 0}}}, "create 1, write 1 -> -1, pause 15000, write 1 -> 0, "
+       "release object 1, release service 1, release iterator", true},
+      {{1, 2}, {}, {{1, {-1, -1}}}, "create 1, write 1 -> -1, pause 15000, write 1 -> -1, "
+       "pause 15000, release object 1, release service 1, create 2, write 2 -> 0, "
+       "release object 2, release service 2, release iterator", true},
+      {{1, 2}, {}, {}, "create 1, write 1 -> 0, release object 1, release service 1, create 2, "
+       "write 2 -> 0, release object 2, release service 2, release iterator", true},
+      {{1, 2}, {1, 2}, {}, "no object 1, release service 1, no object 2, release service 2, "
+       "release iterator", false},
+      {{}, {}, {}, "release iterator", false}};
+  // clang-format on
+  tables->displays = {1};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.timeline);
+    libraryRecord().reset();
+    tables->applied.clear();
+    ports->services = c.services;
+    libraryRecord().servicesWithoutObject = c.withoutObject;
+    libraryRecord().writeStatuses = c.statuses;
+    auto manager = makeManager();
+    EXPECT_EQ(logOf([&] { manager->setBrightness(70); }), "");
+    std::string joined;
+    for (const std::string& entry : timeline()) joined += (joined.empty() ? "" : ", ") + entry;
+    EXPECT_EQ(joined, c.timeline);
+    EXPECT_EQ(tables->applied.empty(), c.accepted) << "software dimming ran or not";
+  }
+}
+
+TEST_F(DisplayManagerTest, FailedPortEnumerationLogsSignedStatusAndDims) {
+  ports->services = {1};
+  ports->matchingStatus = static_cast<std::int32_t>(0xE00002C7);
+  tables->displays = {4};
+  auto manager = makeManager();
+  EXPECT_EQ(logOf([&] { manager->setBrightness(70); }),
+            "[DisplayManager] IOServiceGetMatchingServices failed: -536870201\n");
+  EXPECT_TRUE(timeline().empty());
+  EXPECT_EQ(tables->applied, (Applied{{4, {0.0f, 0.7f}}}));
+}
+
+TEST_F(DisplayManagerTest, LoadsTheLibraryLoggingOnceAndWithoutFunctionsDimsEveryChange) {
+  const char* const loaded = "[DisplayManager] Successfully loaded IOAVService symbols\n";
+  const char* const noSymbols =
+      "[DisplayManager] Failed to find IOAVService symbols in CoreDisplay\n";
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {RECORDING_DISPLAY_SERVICE, loaded},
+      {CREATE_ONLY_DISPLAY_SERVICE, noSymbols},
+      {NO_SYMBOLS_DISPLAY_SERVICE, noSymbols},
+      {MISSING_DISPLAY_SERVICE, "[DisplayManager] Failed to load CoreDisplay framework\n"}};
+  ports->services = {1};
+  tables->displays = {2, 5};
+  const std::vector<float> dimmest = {0.0f, 0.1f};
+  for (const auto& [library, loadLine] : cases) {
+    SCOPED_TRACE(library);
+    libraryRecord().reset();
+    tables->applied.clear();
+    std::shared_ptr<DisplayManager> manager;
+    EXPECT_EQ(logOf([&] { manager = makeManager(library); }), loadLine);
+    const std::string changeLog = logOf([&] {
+      manager->setBrightness(0);
+      manager->setBrightness(0);
+    });
+    if (loadLine == loaded) {
+      EXPECT_EQ(changeLog, "");
+      EXPECT_TRUE(tables->applied.empty());
+      continue;
+    }
+    EXPECT_EQ(changeLog,
+              "[DisplayManager] IOAVService functions not available\n"
+              "[DisplayManager] IOAVService functions not available\n");
+    EXPECT_TRUE(timeline().empty()) << "ports enumerated without functions";
+    EXPECT_EQ(tables->applied, (Applied{{2, dimmest}, {5, dimmest}, {2, dimmest}, {5, dimmest}}));
+  }
+}
+
+TEST_F(DisplayManagerTest, DimsEveryListedDisplayNeverBelowTenPercent) {
+  const std::vector<std::pair<std::int64_t, float>> cases = {
+      {0, 0.1f}, {10, 0.1f}, {11, 0.11f}, {100, 1.0f}};
+  tables->displays = {3, 7};
+  auto manager = makeManager();
+  for (const auto& [level, top] : cases) {
+    tables->applied.clear();
+    manager->setBrightness(level);
+    EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, top}}, {7, {0.0f, top}}})) << level;
+  }
+  tables->applied.clear();
+  tables->displaysOnSecondCall = std::vector<std::uint32_t>{3};
+  manager->setBrightness(40);
+  EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, 0.4f}}})) << "list shrank between queries";
+}
+
+TEST_F(DisplayManagerTest, PortAcceptingAgainLiftsTheSoftwareDimmingOnce) {
+  ports->services = {1};
+  tables->displays = {3, 7};
+  libraryRecord().writeStatuses = {{1, {-1, -1}}};
+  auto manager = makeManager();
+  for (std::int64_t level : {40, 60, 80}) manager->setBrightness(level);
+  EXPECT_EQ(tables->applied,
+            (Applied{{3, {0.0f, 0.4f}}, {7, {0.0f, 0.4f}}, {3, {0.0f, 1.0f}}, {7, {0.0f, 1.0f}}}));
+}
+
+TEST_F(DisplayManagerTest, NamesTheFirstExternalScreenElseTheMainAndKeepsTheNameWhenNoneIsLeft) {
+  struct Case {
+    std::vector<std::string> screens;
+    std::optional<std::string> main;
+    std::string name;
+  };
+  const Case cases[] = {{{"Built-in Display", "DELL U2720Q"}, "Built-in Display", "DELL U2720Q"},
+                        {{"LG HDR 4K", "DELL U2720Q"}, "LG HDR 4K", "LG HDR 4K"},
+                        {{"built-in panel"}, std::nullopt, "built-in panel"},
+                        {{"Wide Color LCD Panel", "Acer"}, std::nullopt, "Acer"},
+                        {{}, std::nullopt, "External Monitor"},
+                        {{"Built-in Display"}, std::nullopt, "External Monitor"},
+                        {{"", "Built-in Display"}, "Built-in Display", "Built-in Display"},
+                        {{""}, "", ""}};
+  for (const Case& c : cases) {
+    screens->list.clear();
+    for (const std::string& name : c.screens) screens->list.push_back({name, {}, {}});
+    screens->main = c.main ? std::optional<ui::Screen>({*c.main, {}, {}}) : std::nullopt;
+    EXPECT_EQ(makeManager()->monitorName, c.name) << testing::PrintToString(c.screens);
+  }
+  screens->main = std::nullopt;
+  auto manager = makeManager();
+  screens->list = {{"Built-in Display", {}, {}}, {"BenQ GW2480", {}, {}}};
+  manager->detectMonitorName();
+  EXPECT_EQ(manager->monitorName, "BenQ GW2480") << "detected again";
+  screens->list.clear();
+  manager->detectMonitorName();
+  EXPECT_EQ(manager->monitorName, "BenQ GW2480") << "kept when no screen is left";
+}
+
+}  // namespace
+}  // namespace displaytest
