@@ -12,33 +12,28 @@ DesktopEntry entryWithExec(const std::string& execValue) {
   return DesktopEntry::parse("[Desktop Entry]\nExec=" + execValue + "\n");
 }
 
+// Where `exec` is given, desktops expect exactly that quoting and escaping.
 TEST(DesktopEntry, ExecOfAnyPathStartsExactlyThatPath) {
-  const char* paths[] = {
-      "/usr/bin/glimmerbox",    "/home/a b/bin/glimmerbox", "/tmp/say \"hi\"/glimmerbox",
-      "/tmp/$HOME/glimmerbox",  "/tmp/back\\slash/gb",      "/tmp/100%/glimmerbox",
-      "/tmp/tick`s/glimmerbox", "/tmp/tab\there/gb",        "/tmp/new\nline/gb",
-      "/tmp/it's (mine) #1/gb", "/tmp/%%u/glimmerbox",      "/tmp/end\\",
-  };
-  for (const char* path : paths) {
-    const std::string exec = DesktopEntry::execValueFor(path);
-    EXPECT_EQ(exec.find('\n'), std::string::npos) << "a line break would end the entry: " << exec;
-    EXPECT_EQ(entryWithExec(exec).execProgram(), std::filesystem::path(path)) << exec;
-  }
-}
-
-TEST(DesktopEntry, QuotesAndEscapesExecTheWayDesktopsExpect) {
-  struct Case {
-    const char* path;
-    const char* exec;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"/usr/bin/glimmerbox", "/usr/bin/glimmerbox"},
       {"/home/a b/glimmerbox", "\"/home/a b/glimmerbox\""},
       {"/tmp/a\\b", "\"/tmp/a\\\\\\\\b\""},
       {"/tmp/a$b", "\"/tmp/a\\\\$b\""},
       {"/tmp/50%/gb", "/tmp/50%%/gb"},
+      {"/tmp/say \"hi\"/glimmerbox", nullptr},
+      {"/tmp/$HOME/glimmerbox", nullptr},
+      {"/tmp/tick`s/glimmerbox", nullptr},
+      {"/tmp/tab\there/gb", nullptr},
+      {"/tmp/new\nline/gb", nullptr},
+      {"/tmp/it's (mine) #1/gb", nullptr},
+      {"/tmp/%%u/glimmerbox", nullptr},
+      {"/tmp/end\\", nullptr},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DesktopEntry::execValueFor(c.path), c.exec) << c.path;
+  for (const auto& [path, expected] : cases) {
+    const std::string exec = DesktopEntry::execValueFor(path);
+    EXPECT_EQ(exec.find('\n'), std::string::npos) << "a line break would end the entry: " << exec;
+    EXPECT_EQ(entryWithExec(exec).execProgram(), std::filesystem::path(path)) << exec;
+    EXPECT_TRUE(expected == nullptr || exec == expected) << exec;
   }
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <functional>
 #include <vector>
 
@@ -11,68 +10,62 @@ namespace {
 
 using testsupport::SysfsTree;
 using Services = std::vector<std::uint32_t>;
+using Path = std::filesystem::path;
 
 constexpr const char* kDisplayClass = "0x030000";
 
-std::vector<std::uint32_t> drain(platform::DisplayPortRegistry& registry, std::uint32_t iterator) {
-  std::vector<std::uint32_t> services;
-  while (std::uint32_t service = registry.iteratorNext(iterator)) {
-    services.push_back(service);
-  }
+Services drain(platform::DisplayPortRegistry& registry, std::uint32_t iterator) {
+  Services services;
+  while (std::uint32_t service = registry.iteratorNext(iterator)) services.push_back(service);
   return services;
 }
 
+// Each case gets a graphics card with the driver named (none for ""). A
+// service id is the bus number plus one; `fails` expects a negative status.
 struct Case {
   const char* name;
-  std::function<void(SysfsTree&)> build;
+  const char* driver;
+  std::function<void(SysfsTree&, const Path& gpu)> build;
   Services expected;
   bool fails = false;
 };
 
 const std::vector<Case> kCases = {
-    {"HDMI through its ddc link; other adapters of the card untouched",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       t.adapter(gpu, 2, "i915 gmbus ssc");
-       t.connector(gpu, 0, "HDMI-A-1", "connected", t.adapter(gpu, 4, "i915 gmbus dpb"));
+    {"linked buses only, by card then connector; HDMI by its ddc link, DP by its AUX child",
+     "i915",
+     [](SysfsTree& t, const Path& gpu0) {
+       auto gpu1 = t.pciDevice("0000:03:00.0", kDisplayClass, "amdgpu");
+       t.connector(gpu1, 1, "HDMI-A-1", "connected", t.adapter(gpu1, 10, "AMDGPU DM aux hw bus 0"));
+       t.connector(gpu0, 0, "HDMI-A-2", "connected", t.adapter(gpu0, 3, "i915 gmbus dpc"));
+       t.adapter(t.connector(gpu0, 0, "DP-1", "connected"), 8, "AUX B/DDI B/PHY B");
+       t.connector(gpu0, 0, "HDMI-A-3", "disconnected", t.adapter(gpu0, 5, "i915 gmbus dpd"));
+       t.adapter(gpu0, 2, "i915 gmbus ssc");
      },
-     {5}},
-    {"DisplayPort through its AUX adapter",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       auto dp = t.connector(gpu, 0, "DP-1", "connected");
-       t.adapter(dp, 7, "AUX B/DDI B/PHY B");
-     },
-     {8}},
-    {"disconnected connector",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       t.connector(gpu, 0, "HDMI-A-2", "disconnected", t.adapter(gpu, 5, "i915 gmbus dpc"));
-     },
-     {}},
-    {"built-in panels are never listed, also not by the adapter fallback",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       auto edp = t.connector(gpu, 0, "eDP-1", "connected");
-       t.adapter(edp, 6, "AUX A/DDI A/PHY A");
+     {9, 4, 11}},
+    {"never a built-in panel; a bus reached by several paths once",
+     "i915",
+     [](SysfsTree& t, const Path& gpu) {
+       t.adapter(t.connector(gpu, 0, "eDP-1", "connected"), 6, "AUX A/DDI A/PHY A");
        t.connector(gpu, 0, "LVDS-1", "connected", t.adapter(gpu, 3, "i915 gmbus panel"));
-       t.connector(gpu, 0, "DP-2", "connected");  // No link: forces the fallback.
-       t.adapter(gpu, 4, "i915 gmbus dpb");
+       auto shared = t.adapter(gpu, 4, "i915 gmbus dpb");
+       t.connector(gpu, 0, "HDMI-A-1", "connected", shared);
+       t.connector(gpu, 0, "HDMI-A-2", "connected", shared);
+       t.connector(gpu, 0, "DP-3", "connected");  // No link: the fallback finds bus 4 again.
      },
      {5}},
-    {"proprietary driver without links: the card's adapters, never the chipset's SMBus",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nvidia");
-       auto smbus = t.pciDevice("0000:00:1f.4", "0x0c0500", "i801_smbus");
-       t.adapter(smbus, 0, "SMBus I801 adapter at efa0");
+    {"no links: the card's and the dock's adapters, never the chipset's SMBus",
+     "nvidia",
+     [](SysfsTree& t, const Path& gpu) {
+       t.adapter(t.pciDevice("0000:00:1f.4", "0x0c0500", "i801_smbus"), 0, "SMBus I801 adapter");
        t.adapter(gpu, 3, "NVIDIA i2c adapter 3 at 1:00.0");
        t.adapter(gpu, 2, "NVIDIA i2c adapter 1 at 1:00.0");
+       t.adapter(t.pciDevice("0000:05:00.0", "0x0a0000"), 13, "dock ddc");
        t.connector(gpu, 0, "DP-0", "connected");
      },
-     {3, 4}},
+     {3, 4, 14}},
     {"MST adapter listed; SMU and OEM adapters of the same card never",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:03:00.0", "0x030000", "amdgpu");
+     "amdgpu",
+     [](SysfsTree& t, const Path& gpu) {
        t.adapter(gpu, 1, "AMDGPU SMU");
        t.adapter(gpu, 2, "AMDGPU DM i2c OEM bus");
        t.adapter(gpu, 8, "smu-i2c");
@@ -81,47 +74,22 @@ const std::vector<Case> kCases = {
      },
      {12}},
     {"nouveau: only its nvkm display adapters",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nouveau");
+     "nouveau",
+     [](SysfsTree& t, const Path& gpu) {
        t.adapter(gpu, 4, "nvkm-0000:01:00.0-bus-0005");
        t.adapter(gpu, 5, "nouveau therm");
        t.connector(gpu, 0, "HDMI-A-1", "connected");
      },
      {5}},
-    {"docking station adapters",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:01:00.0", kDisplayClass, "nvidia");
-       auto dock = t.pciDevice("0000:05:00.0", "0x0a0000");
-       t.adapter(dock, 13, "dock ddc");
-       t.connector(gpu, 0, "DP-1", "connected");
-     },
-     {14}},
-    {"a bus reached by several paths is listed once",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       auto shared = t.adapter(gpu, 4, "i915 gmbus dpb");
-       t.connector(gpu, 0, "HDMI-A-1", "connected", shared);
-       t.connector(gpu, 0, "HDMI-A-2", "connected", shared);
-       t.connector(gpu, 0, "DP-3", "connected");  // The fallback finds bus 4 again.
-     },
-     {5}},
-    {"ordered by card, then connector name",
-     [](SysfsTree& t) {
-       auto gpu0 = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
-       auto gpu1 = t.pciDevice("0000:03:00.0", kDisplayClass, "amdgpu");
-       t.connector(gpu1, 1, "HDMI-A-1", "connected", t.adapter(gpu1, 10, "AMDGPU DM aux hw bus 0"));
-       t.connector(gpu0, 0, "HDMI-A-2", "connected", t.adapter(gpu0, 3, "i915 gmbus dpc"));
-       t.connector(gpu0, 0, "DP-1", "connected", t.adapter(gpu0, 8, "AUX B/DDI B/PHY B"));
-     },
-     {9, 4, 11}},
-    {"no DRM devices at all", [](SysfsTree&) {}, {}},
+    {"no DRM devices at all", "", [](SysfsTree&, const Path&) {}, {}},
     {"connector list unreadable",
-     [](SysfsTree& t) { SysfsTree::writeFile(t.root() / "class" / "drm", "not a directory"); },
+     "",
+     [](SysfsTree& t, const Path&) { SysfsTree::writeFile(t.root() / "class/drm", "not a dir"); },
      {},
      true},
     {"connector status unreadable",
-     [](SysfsTree& t) {
-       auto gpu = t.pciDevice("0000:00:02.0", kDisplayClass, "i915");
+     "i915",
+     [](SysfsTree& t, const Path& gpu) {
        auto connector = t.connector(gpu, 0, "HDMI-A-1", "connected");
        std::filesystem::remove(connector / "status");
        std::filesystem::create_directory(connector / "status");
@@ -134,7 +102,9 @@ TEST(SysfsDisplayPortRegistry, FindsTheDdcBusesOfExternalMonitorsOnly) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     SysfsTree tree;
-    c.build(tree);
+    Path gpu;
+    if (*c.driver != '\0') gpu = tree.pciDevice("0000:01:00.0", kDisplayClass, c.driver);
+    c.build(tree, gpu);
     platform::SysfsDisplayPortRegistry registry(tree.root());
     std::uint32_t iterator = 0;
     const std::int32_t status = registry.getMatchingServices(iterator);
@@ -153,8 +123,7 @@ TEST(SysfsDisplayPortRegistry, IteratesEachEnumerationOnItsOwnAndEndsWithZero) {
   auto gpu = tree.pciDevice("0000:00:02.0", kDisplayClass, "i915");
   tree.connector(gpu, 0, "HDMI-A-1", "connected", tree.adapter(gpu, 0, "i915 gmbus dpb"));
   platform::SysfsDisplayPortRegistry registry(tree.root());
-  std::uint32_t first = 0;
-  std::uint32_t second = 0;
+  std::uint32_t first = 0, second = 0;
   ASSERT_EQ(registry.getMatchingServices(first), 0);
   ASSERT_EQ(registry.getMatchingServices(second), 0);
   EXPECT_NE(first, second);

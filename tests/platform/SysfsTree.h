@@ -14,11 +14,8 @@ namespace testsupport {
 class SysfsTree {
  public:
   SysfsTree() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "glimmerbox-sysfs-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-      std::abort();
-    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "glimmerbox-sysfs-XXXXXX");
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
     root_ = pattern;
   }
   ~SysfsTree() {
@@ -26,7 +23,6 @@ class SysfsTree {
     std::filesystem::remove_all(root_, ignored);
   }
   SysfsTree(const SysfsTree&) = delete;
-  SysfsTree& operator=(const SysfsTree&) = delete;
 
   const std::filesystem::path& root() const { return root_; }
 
@@ -61,9 +57,7 @@ class SysfsTree {
     const std::string cardName = "card" + std::to_string(card);
     const std::filesystem::path connectorDir = gpu / "drm" / cardName / (cardName + "-" + name);
     writeFile(connectorDir / "status", status + "\n");
-    if (ddcAdapter) {
-      link(connectorDir / "ddc", *ddcAdapter);
-    }
+    if (ddcAdapter) link(connectorDir / "ddc", *ddcAdapter);
     link(root_ / "class" / "drm" / (cardName + "-" + name), connectorDir);
     return connectorDir;
   }

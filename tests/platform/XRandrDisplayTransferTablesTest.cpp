@@ -1,16 +1,19 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
-#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/TerminationSignals.h"
 #include "platform/XRandrDisplayTransferTables.h"
-#include "tests/platform/XvfbServer.h"
 
 // Last: Xlib's macros (None, Bool) clash with names in the headers above.
 #include <X11/Xlib.h>
@@ -20,54 +23,42 @@ namespace {
 
 using Ramp = std::vector<unsigned short>;
 
-// Reads and writes ramps on a connection of its own, as another client sees them.
-class XClient {
+// Xvfb is ready within a second on a loaded machine; ten leaves room.
+constexpr int kStartTimeoutMilliseconds = 10000;
+
+// A private Xvfb for one test: picks a free display number itself, and dies
+// with the process that started it even when that process exits abruptly.
+class XvfbServer {
  public:
-  explicit XClient(const std::string& name) : display_(XOpenDisplay(name.c_str())) {}
-  ~XClient() {
-    if (display_ != nullptr) {
-      XCloseDisplay(display_);
+  XvfbServer() {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    const std::string readyFd = std::to_string(ready[1]);
+    if ((pid_ = fork()) == 0) {  // Only async-signal-safe calls from here.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      const int devNull = open("/dev/null", O_RDWR);
+      dup2(devNull, STDOUT_FILENO);
+      dup2(devNull, STDERR_FILENO);
+      execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", "640x480x24",
+             "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+      _exit(127);
     }
-  }
-  bool connected() const { return display_ != nullptr; }
-
-  RRCrtc firstActiveCrtc() {
-    XRRScreenResources* resources =
-        XRRGetScreenResourcesCurrent(display_, DefaultRootWindow(display_));
-    RRCrtc active = None;
-    for (int i = 0; i < resources->ncrtc && active == None; ++i) {
-      XRRCrtcInfo* info = XRRGetCrtcInfo(display_, resources, resources->crtcs[i]);
-      active = info->mode != None ? resources->crtcs[i] : None;
-      XRRFreeCrtcInfo(info);
+    close(ready[1]);
+    pollfd poller = {ready[0], POLLIN, 0};
+    for (char c; poll(&poller, 1, kStartTimeoutMilliseconds) == 1 && read(ready[0], &c, 1) == 1 &&
+                 c != '\n';) {
+      name += c;
     }
-    XRRFreeScreenResources(resources);
-    return active;
+    close(ready[0]);
+    name = name.empty() ? "" : ":" + name;
   }
-
-  // The red ramp; green and blue must match it for a grey table.
-  Ramp ramp(RRCrtc crtc) {
-    XRRCrtcGamma* gamma = XRRGetCrtcGamma(display_, crtc);
-    Ramp red(gamma->red, gamma->red + gamma->size);
-    EXPECT_EQ(Ramp(gamma->green, gamma->green + gamma->size), red);
-    EXPECT_EQ(Ramp(gamma->blue, gamma->blue + gamma->size), red);
-    XRRFreeGamma(gamma);
-    return red;
+  ~XvfbServer() {
+    if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
   }
-
-  void setIdentityRamp(RRCrtc crtc) {
-    const int size = XRRGetCrtcGammaSize(display_, crtc);
-    XRRCrtcGamma* gamma = XRRAllocGamma(size);
-    for (int i = 0; i < size; ++i) {
-      gamma->red[i] = gamma->green[i] = gamma->blue[i] =
-          static_cast<unsigned short>(i * 65535 / (size - 1));
-    }
-    XRRSetCrtcGamma(display_, crtc, gamma);
-    XRRFreeGamma(gamma);
-    XSync(display_, False);
-  }
+  std::string name;  // ":N", for XOpenDisplay; empty when it did not start
 
  private:
-  Display* display_;
+  pid_t pid_ = -1;
 };
 
 void dim(platform::XRandrDisplayTransferTables& tables, std::uint32_t crtc, float level) {
@@ -75,48 +66,72 @@ void dim(platform::XRandrDisplayTransferTables& tables, std::uint32_t crtc, floa
   ASSERT_EQ(tables.setDisplayTransferByTable(crtc, 2, table, table, table), 0);
 }
 
+// Reads ramps on a connection of its own, as another client sees them.
 class XRandrDisplayTransferTables : public ::testing::Test {
  protected:
   void SetUp() override {
-    server_ = std::make_unique<testsupport::XvfbServer>();
-    ASSERT_TRUE(server_->running()) << "Xvfb did not start";
-    client_ = std::make_unique<XClient>(server_->displayName());
-    ASSERT_TRUE(client_->connected());
-    crtc_ = client_->firstActiveCrtc();
+    ASSERT_FALSE(server_.name.empty()) << "Xvfb did not start";
+    ASSERT_NE(display_ = XOpenDisplay(server_.name.c_str()), nullptr);
+    XRRScreenResources* resources =
+        XRRGetScreenResourcesCurrent(display_, DefaultRootWindow(display_));
+    for (int i = 0; i < resources->ncrtc && crtc_ == None; ++i) {
+      XRRCrtcInfo* info = XRRGetCrtcInfo(display_, resources, resources->crtcs[i]);
+      crtc_ = info->mode != None ? resources->crtcs[i] : None;
+      XRRFreeCrtcInfo(info);
+    }
+    XRRFreeScreenResources(resources);
     ASSERT_NE(crtc_, static_cast<RRCrtc>(None));
-    client_->setIdentityRamp(crtc_);  // Xvfb starts with an all-zero ramp.
-    original_ = client_->ramp(crtc_);
+    // Xvfb starts with an all-zero ramp: make the original one to tell apart.
+    XRRCrtcGamma* gamma = XRRAllocGamma(XRRGetCrtcGammaSize(display_, crtc_));
+    for (int i = 0; i < gamma->size; ++i) {
+      gamma->red[i] = gamma->green[i] = gamma->blue[i] = i * 65535 / (gamma->size - 1);
+    }
+    XRRSetCrtcGamma(display_, crtc_, gamma);
+    XRRFreeGamma(gamma);
+    original_ = ramp();
+  }
+  void TearDown() override {
+    if (display_ != nullptr) XCloseDisplay(display_);
   }
 
-  std::unique_ptr<testsupport::XvfbServer> server_;
-  std::unique_ptr<XClient> client_;
+  // The red ramp; green and blue must match it for a grey table.
+  Ramp ramp() {
+    XRRCrtcGamma* gamma = XRRGetCrtcGamma(display_, crtc_);
+    Ramp red(gamma->red, gamma->red + gamma->size);
+    EXPECT_EQ(Ramp(gamma->green, gamma->green + gamma->size), red);
+    EXPECT_EQ(Ramp(gamma->blue, gamma->blue + gamma->size), red);
+    XRRFreeGamma(gamma);
+    return red;
+  }
+
+  XvfbServer server_;
+  Display* display_ = nullptr;
   RRCrtc crtc_ = None;
   Ramp original_;
 };
 
 TEST_F(XRandrDisplayTransferTables, DimsEachActiveCrtcThenRestoresTheRampFromBeforeTheFirstChange) {
   {
-    platform::XRandrDisplayTransferTables tables(server_->displayName());
+    platform::XRandrDisplayTransferTables tables(server_.name);
     std::uint32_t count = 0;
     ASSERT_EQ(tables.getActiveDisplayList(0, nullptr, count), 0);
     std::vector<std::uint32_t> displays(count);
     ASSERT_EQ(tables.getActiveDisplayList(count, displays.data(), count), 0);
     ASSERT_EQ(displays, std::vector<std::uint32_t>{static_cast<std::uint32_t>(crtc_)});
 
-    dim(tables, displays[0], 0.5f);
-    const Ramp half = client_->ramp(crtc_);
+    dim(tables, crtc_, 0.5f);
+    const Ramp half = ramp();
     ASSERT_EQ(half.size(), original_.size());
     EXPECT_EQ(half.front(), 0);
     EXPECT_EQ(half.back(), 32768);
-    dim(tables, displays[0], 0.1f);
-    EXPECT_EQ(client_->ramp(crtc_).back(), 6554);
+    dim(tables, crtc_, 0.1f);
+    EXPECT_EQ(ramp().back(), 6554);
 
     // A CRTC gone with its monitor fails the call instead of ending the process.
-    constexpr std::uint32_t kVanishedCrtc = 0x1fffff;
     const float table[] = {0.0f, 0.5f};
-    EXPECT_EQ(tables.setDisplayTransferByTable(kVanishedCrtc, 2, table, table, table), -ENODEV);
+    EXPECT_EQ(tables.setDisplayTransferByTable(0x1fffff, 2, table, table, table), -ENODEV);
   }
-  EXPECT_EQ(client_->ramp(crtc_), original_);
+  EXPECT_EQ(ramp(), original_);
 }
 
 TEST(XRandrDisplayTransferTablesWithoutX, HasNoActiveDisplaysAndNoError) {
@@ -132,19 +147,17 @@ TEST(XRandrDisplayTransferTablesWithoutX, HasNoActiveDisplaysAndNoError) {
 // and the ramp must be back before the process exits.
 TEST_F(XRandrDisplayTransferTables, RestoresTheRampsWhenTerminatedBySignal) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  constexpr int kRestored = 0;
-  constexpr int kNotRestored = 1;
-  constexpr int kSignalIgnored = 2;
+  constexpr int kRestored = 0, kNotRestored = 1, kSignalIgnored = 2;
   constexpr int kSafetyTimeoutMilliseconds = 10000;
   EXPECT_EXIT(
       {
-        platform::XRandrDisplayTransferTables tables(server_->displayName());
+        platform::XRandrDisplayTransferTables tables(server_.name);
         dim(tables, crtc_, 0.2f);
         platform::quitApplicationOnTerminationSignals();
         QTimer::singleShot(0, [] { std::raise(SIGTERM); });
         QTimer::singleShot(kSafetyTimeoutMilliseconds, [] { std::_Exit(kSignalIgnored); });
         QCoreApplication::exec();
-        std::_Exit(client_->ramp(crtc_) == original_ ? kRestored : kNotRestored);
+        std::_Exit(ramp() == original_ ? kRestored : kNotRestored);
       },
       ::testing::ExitedWithCode(kRestored), "");
 }

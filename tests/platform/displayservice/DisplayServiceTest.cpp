@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/DisplayService.h"
@@ -30,120 +28,93 @@ ServicePtr create(std::uint32_t service) {
   return ServicePtr(IOAVServiceCreateWithService(nullptr, service));
 }
 
-std::int32_t writePacket(GlimmerboxAVService* service, Bytes packet) {
-  return IOAVServiceWriteI2C(service, kChipAddress, kDataAddress, packet.data(),
+std::int32_t writePacket(GlimmerboxAVService* service, Bytes packet,
+                         std::uint32_t chipAddress = kChipAddress) {
+  return IOAVServiceWriteI2C(service, chipAddress, kDataAddress, packet.data(),
                              static_cast<std::uint32_t>(packet.size()));
 }
 
 std::size_t openDescriptorsOfProcess() {
-  return static_cast<std::size_t>(std::distance(
-      std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+  using std::filesystem::directory_iterator;
+  return std::distance(directory_iterator("/proc/self/fd"), directory_iterator());
 }
 
 class DisplayService : public ::testing::Test {
  protected:
   void SetUp() override {
-    bus().reset();
-    bus().addBus(kBus);
+    fake().reset();
+    fake().addBus(kBus);
   }
-  void TearDown() override { bus().reset(); }
-  static FakeI2cBus& bus() { return FakeI2cBus::instance(); }
+  void TearDown() override { fake().reset(); }
+  static FakeI2cBus& fake() { return FakeI2cBus::instance(); }
+  static FakeI2cBus::Bus& bus() { return fake().buses.at(kBus); }
+  static bool anyLockHeld() {
+    for (const auto& entry : fake().descriptors) {
+      if (entry.second.locked) return true;
+    }
+    return false;
+  }
 };
 
-TEST_F(DisplayService, WritesTheDataAddressThenTheBufferInOneLockedWriteToTheChip) {
+TEST_F(DisplayService, WritesTheDataAddressThenThePacketInOneLockedWriteToTheChip) {
   struct Case {
     Bytes packet;
+    bool addressClaimedByADriver;  // then the address is forced
   };
   const std::vector<Case> cases = {
-      {{0x84, 0x03, 0x10, 0x00, 0x00, 0xA8}},
-      {{0x84, 0x03, 0x10, 0x00, 0x32, 0x9A}},
-      {{0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}},
+      {{0x84, 0x03, 0x10, 0x00, 0x00, 0xA8}, false},
+      {{0x84, 0x03, 0x10, 0x00, 0x32, 0x9A}, false},
+      {{0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}, true},
   };
-  ServicePtr service = create(kService);
-  ASSERT_NE(service, nullptr);
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.packet[4]));
-    const std::size_t before = bus().writes().size();
+    SetUp();
+    bus().claimedAddress = c.addressClaimedByADriver ? kChipAddress : -1;
+    ServicePtr service = create(kService);
+    ASSERT_NE(service, nullptr);
     ASSERT_EQ(writePacket(service.get(), c.packet), 0);
-    ASSERT_EQ(bus().writes().size(), before + 1);
-    const testsupport::I2cWrite& sent = bus().writes().back();
     Bytes expected = {0x51};
     expected.insert(expected.end(), c.packet.begin(), c.packet.end());
-    EXPECT_EQ(sent.bytes, expected);
-    EXPECT_EQ(sent.bus, kBus);
-    EXPECT_EQ(sent.chipAddress, 0x37);
-    EXPECT_TRUE(sent.lockHeld);
-    EXPECT_FALSE(bus().anyLockHeld());
+    ASSERT_EQ(fake().writes().size(), 1u);
+    const testsupport::I2cWrite& sent = fake().writes()[0];
+    EXPECT_EQ(std::tie(sent.bus, sent.chipAddress, sent.lockHeld, sent.bytes),
+              std::make_tuple(kBus, static_cast<int>(kChipAddress), true, expected));
+    EXPECT_FALSE(anyLockHeld());
   }
 }
 
-TEST_F(DisplayService, ForcesTheAddressWhenAKernelDriverClaimsIt) {
-  bus().claimAddress(kBus, 0x37);
-  ServicePtr service = create(kService);
-  ASSERT_EQ(writePacket(service.get(), {0x84, 0x03, 0x10, 0x00, 0x46, 0xEE}), 0);
-  ASSERT_EQ(bus().writes().size(), 1u);
-  EXPECT_EQ(bus().writes()[0].chipAddress, 0x37);
-}
-
-TEST_F(DisplayService, ReportsEveryFailureAsANegativeErrnoAndReleasesTheLock) {
+TEST_F(DisplayService, ReportsEveryFailureAsANegativeErrnoAndWaitsBoundedForTheLock) {
   struct Case {
     const char* name;
-    std::function<void()> arrange;
-    std::function<std::int32_t(GlimmerboxAVService*)> write;
+    FakeI2cBus::Bus faults;
+    std::uint32_t chipAddress;
+    std::size_t packetSize;
     std::int32_t expected;
+    std::size_t writes = 0;
+    std::uint64_t leastWaitMicroseconds = 0, mostWaitMicroseconds = 0;
   };
-  const auto packet = [](GlimmerboxAVService* s) { return writePacket(s, {0x84, 0x03}); };
-  const std::vector<Case> cases = {
-      {"monitor does not acknowledge", [] { bus().refuseWrites(kBus, ENXIO); }, packet, -ENXIO},
-      {"only part of the message went out", [] { bus().shortenWrites(kBus, 2); }, packet, -EIO},
-      {"addressing fails", [] { bus().failAddressing(kBus, EINVAL); }, packet, -EINVAL},
-      {"chip address beyond 7 bits", [] {},
-       [](GlimmerboxAVService* s) {
-         std::uint8_t byte = 0;
-         return IOAVServiceWriteI2C(s, 0x80, kDataAddress, &byte, 1);
-       },
-       -EINVAL},
-      {"buffer too long", [] {},
-       [](GlimmerboxAVService* s) {
-         std::vector<std::uint8_t> large(4096);
-         return IOAVServiceWriteI2C(s, kChipAddress, kDataAddress, large.data(), 4096);
-       },
-       -EINVAL},
-      {"no service object", [] {},
-       [](GlimmerboxAVService*) { return writePacket(nullptr, {0x84}); }, -EINVAL},
+  const Case cases[] = {
+      {"monitor does not acknowledge", {.writeError = ENXIO}, kChipAddress, 2, -ENXIO},
+      {"only part of the message went out", {.shortWrite = 2}, kChipAddress, 2, -EIO, 1},
+      {"addressing fails", {.addressError = EINVAL}, kChipAddress, 2, -EINVAL},
+      {"chip address beyond 7 bits", {}, 0x80, 1, -EINVAL},
+      {"buffer too long", {}, kChipAddress, 4096, -EINVAL},
+      {"lock free after three tries", {.lockRefusals = 3}, kChipAddress, 2, 0, 1, 3000, 3000},
+      {"lock held for good", {.lockRefusals = -1}, kChipAddress, 2, -EWOULDBLOCK, 0, 15000, 25000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    c.arrange();
+    bus() = c.faults;
     ServicePtr service = create(kService);
     ASSERT_NE(service, nullptr);
-    EXPECT_EQ(c.write(service.get()), c.expected);
-    EXPECT_FALSE(bus().anyLockHeld());
+    EXPECT_EQ(writePacket(service.get(), Bytes(c.packetSize, 0x84), c.chipAddress), c.expected);
+    EXPECT_EQ(fake().writes().size(), c.writes);
+    EXPECT_FALSE(anyLockHeld());
+    EXPECT_GE(fake().microsecondsSlept, c.leastWaitMicroseconds);
+    EXPECT_LE(fake().microsecondsSlept, c.mostWaitMicroseconds);
   }
-}
-
-TEST_F(DisplayService, WaitsABoundedTimeForALockHeldElsewhere) {
-  struct Case {
-    int refusals;
-    std::int32_t expected;
-    std::uint64_t leastWaitMicroseconds;
-    std::uint64_t mostWaitMicroseconds;
-  };
-  const std::vector<Case> cases = {
-      {3, 0, 3000, 3000},
-      {-1, -EWOULDBLOCK, 15000, 25000},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.refusals);
-    SetUp();
-    bus().holdLockElsewhere(kBus, c.refusals);
-    ServicePtr service = create(kService);
-    EXPECT_EQ(writePacket(service.get(), {0x84, 0x03}), c.expected);
-    EXPECT_EQ(bus().writes().size(), c.expected == 0 ? 1u : 0u);
-    EXPECT_GE(bus().microsecondsSlept(), c.leastWaitMicroseconds);
-    EXPECT_LE(bus().microsecondsSlept(), c.mostWaitMicroseconds);
-  }
+  EXPECT_EQ(writePacket(nullptr, {0x84}), -EINVAL);
 }
 
 TEST_F(DisplayService, OpensTheBusCloseOnExecAndNothingForAMissingBusOrIdZero) {
@@ -151,33 +122,28 @@ TEST_F(DisplayService, OpensTheBusCloseOnExecAndNothingForAMissingBusOrIdZero) {
   EXPECT_EQ(create(kService + 1), nullptr);
   ServicePtr present = create(kService);
   ASSERT_NE(present, nullptr);
-  EXPECT_EQ(bus().lastOpenFlags() & O_ACCMODE, O_RDWR);
-  EXPECT_NE(bus().lastOpenFlags() & O_CLOEXEC, 0);
-  bus().removeBus(kBus);  // Unplugged between enumeration and open.
+  EXPECT_EQ(fake().lastOpenFlags & (O_ACCMODE | O_CLOEXEC), O_RDWR | O_CLOEXEC);
+  fake().removeBus(kBus);  // Unplugged between enumeration and open.
   EXPECT_EQ(create(kService), nullptr);
-  EXPECT_EQ(bus().openDescriptors(), 1u);
-  bus().useCLibrary(true);  // As in the program, where no such bus exists.
-  constexpr std::uint32_t kNoSuchBus = 40000;
-  EXPECT_EQ(create(kNoSuchBus + 1), nullptr);
+  EXPECT_EQ(fake().openDescriptors(), 1u);
+  fake().useCLibrary = true;  // As in the program, where no such bus exists.
+  EXPECT_EQ(create(40001), nullptr);
 }
 
 TEST_F(DisplayService, LeavesNoDescriptorOpenAfterManyCycles) {
   constexpr int kCycles = 10000;
-  bus().refuseWrites(kBus, EIO);  // Failed writes must not leak either.
+  bus().writeError = EIO;  // Failed writes must not leak either.
   const std::size_t before = openDescriptorsOfProcess();
   for (int i = 0; i < kCycles; ++i) {
-    if (i == kCycles / 2) {
-      bus().refuseWrites(kBus, 0);
-    }
+    if (i == kCycles / 2) bus().writeError = 0;
     GlimmerboxAVService* service = IOAVServiceCreateWithService(nullptr, kService);
     ASSERT_NE(service, nullptr);
-    std::uint8_t packet[] = {0x84, 0x03, 0x10, 0x00, 0x32, 0x9A};
-    IOAVServiceWriteI2C(service, kChipAddress, kDataAddress, packet, sizeof packet);
+    writePacket(service, {0x84, 0x03, 0x10, 0x00, 0x32, 0x9A});
     service->release(service);
   }
-  EXPECT_EQ(bus().openDescriptors(), 0u);
+  EXPECT_EQ(fake().openDescriptors(), 0u);
   EXPECT_EQ(openDescriptorsOfProcess(), before);
-  EXPECT_EQ(bus().writes().size(), static_cast<std::size_t>(kCycles / 2));
+  EXPECT_EQ(fake().writes().size(), static_cast<std::size_t>(kCycles / 2));
 }
 
 }  // namespace
