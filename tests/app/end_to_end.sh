@@ -12,6 +12,7 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  "$(dirname "$0")/../../scripts/headless-desktop" --stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -54,14 +55,8 @@ hud() { find_window 220x50 > /dev/null; }
 no_hud() { ! hud; }
 click_at() { xdotool mousemove "$1" "$2" click 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-  --transparent true --alpha 0 --tint 0xe8e8e8 > /dev/null 2>&1 &
-pids+=($!)
-wait_for 10 xdotool search --name '^trayer$' > /dev/null || fail "trayer did not start"
+eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-compositor)" ||
+  fail "the headless desktop did not start"
 
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
