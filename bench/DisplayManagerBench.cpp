@@ -15,6 +15,7 @@
 #include "platform/QSettingsUserDefaults.h"
 #include "tests/display/libraries/DisplayServiceRecord.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/FakeDisplayServices.h"
 
 namespace {
 
@@ -44,29 +45,6 @@ class OneAcceptingPort : public platform::DisplayPortRegistry {
   bool handedOut_ = false;
 };
 
-class NoPause : public platform::Sleeper {
- public:
-  void sleepMicroseconds(std::uint32_t) override {}
-};
-
-class NoDisplays : public platform::DisplayTransferTables {
- public:
-  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
-    count = 0;
-    return 0;
-  }
-  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
-                                         const float*) override {
-    return 0;
-  }
-};
-
-class OneScreen : public ui::Screens {
- public:
-  std::vector<ui::Screen> screens() const override { return {ui::Screen{"DELL U2720Q", {}, {}}}; }
-  std::optional<ui::Screen> mainScreen() const override { return std::nullopt; }
-};
-
 std::string acceptingLibraryPath() {
   return (platform::ExecutableLocation::directory() / kAcceptingLibrary).string();
 }
@@ -80,9 +58,10 @@ std::shared_ptr<DisplayManager> makeManager() {
       dlsym(library, "glimmerboxTestDisplayServiceRecord"))();
   record->recording = false;
   return std::make_shared<DisplayManager>(DisplayManager::Services{
-      acceptingLibraryPath(), std::make_shared<OneAcceptingPort>(), std::make_shared<NoDisplays>(),
-      std::make_shared<NoPause>(), std::make_shared<platform::QSettingsUserDefaults>(),
-      std::make_shared<OneScreen>()});
+      acceptingLibraryPath(), std::make_shared<OneAcceptingPort>(),
+      std::make_shared<testsupport::FakeTransferTables>(), std::make_shared<testsupport::NoPause>(),
+      std::make_shared<platform::QSettingsUserDefaults>(),
+      std::make_shared<testsupport::FakeScreens>()});
 }
 
 // One manager for every run, as in the program.

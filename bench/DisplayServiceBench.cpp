@@ -21,6 +21,7 @@
 #include "tests/platform/SysfsTree.h"
 #include "tests/platform/displayservice/fakebus/FakeI2cBus.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/FakeDisplayServices.h"
 
 namespace {
 
@@ -65,29 +66,6 @@ class FixedPorts : public platform::DisplayPortRegistry {
  private:
   std::vector<std::uint32_t> services_;
   std::size_t next_ = 0;
-};
-
-class NoPause : public platform::Sleeper {
- public:
-  void sleepMicroseconds(std::uint32_t) override {}
-};
-
-class NoDisplays : public platform::DisplayTransferTables {
- public:
-  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
-    count = 0;
-    return 0;
-  }
-  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
-                                         const float*) override {
-    return 0;
-  }
-};
-
-class NoScreens : public ui::Screens {
- public:
-  std::vector<ui::Screen> screens() const override { return {}; }
-  std::optional<ui::Screen> mainScreen() const override { return std::nullopt; }
 };
 
 // Per port: create, one write of the luminance packet, release.
@@ -149,8 +127,9 @@ BENCHMARK(EnumerateDisplayPortsInSysfs)->Repetitions(5)->ReportAggregatesOnly(tr
 void SetBrightness(benchmark::State& state) {
   auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
       libraryPath(), std::make_shared<FixedPorts>(plugPorts(state.range(0))),
-      std::make_shared<NoDisplays>(), std::make_shared<NoPause>(),
-      std::make_shared<platform::QSettingsUserDefaults>(), std::make_shared<NoScreens>()});
+      std::make_shared<testsupport::FakeTransferTables>(), std::make_shared<testsupport::NoPause>(),
+      std::make_shared<platform::QSettingsUserDefaults>(),
+      std::make_shared<testsupport::FakeScreens>()});
   std::int64_t level = 0;
   int calls = 0;
   for (auto _ : state) {

@@ -11,23 +11,15 @@
 #include "app/ui/ViewBridge.h"
 #include "hud/BrightnessHUD.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/FakeDisplayServices.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-class FakeScreens : public ui::Screens {
- public:
-  std::vector<ui::Screen> screens() const override {
-    return main ? std::vector{*main} : std::vector<ui::Screen>{};
-  }
-  std::optional<ui::Screen> mainScreen() const override { return main; }
-  std::optional<ui::Screen> main;
-};
-
 class BrightnessHUDTest : public ::testing::Test {
  protected:
-  std::shared_ptr<FakeScreens> screens = std::make_shared<FakeScreens>();
+  std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
   std::shared_ptr<BrightnessHUD> hud = std::make_shared<BrightnessHUD>(screens);
   ui::Panel& panel = *hud->window();
   ui::View& content = *panel.contentView();

@@ -15,6 +15,7 @@
 #include "display/DisplayManager.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/FakeDisplayServices.h"
 #include "tests/support/FakeKeyboardServices.h"
 
 namespace ui {
@@ -27,30 +28,6 @@ namespace {
 
 using Status = platform::LoginItemService::Status;
 using Outcome = std::optional<platform::LoginItemError>;
-
-class NoDisplays : public platform::DisplayTransferTables {
- public:
-  std::int32_t getActiveDisplayList(std::uint32_t, std::uint32_t*, std::uint32_t& count) override {
-    count = 0;
-    return 0;
-  }
-  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t, const float*, const float*,
-                                         const float*) override {
-    return 0;
-  }
-};
-
-class ForgetfulDefaults : public platform::UserDefaults {
- public:
-  std::int64_t integerForKey(const std::string&) override { return 0; }
-  void setInteger(std::int64_t, const std::string&) override {}
-};
-
-class OneScreen : public ui::Screens {
- public:
-  std::vector<ui::Screen> screens() const override { return {{"DELL U2720Q", {}, {}}}; }
-  std::optional<ui::Screen> mainScreen() const override { return screens().front(); }
-};
 
 class FakeLoginItems : public platform::LoginItemService {
  public:
@@ -98,9 +75,13 @@ class MenuBarViewControllerTest : public ::testing::Test {
  protected:
   MenuBarViewControllerTest() {
     // No display service library is found, so no port is asked and no pause taken.
-    displayManager = std::make_shared<DisplayManager>(DisplayManager::Services{
-        "/nonexistent/libglimmerbox-displayservice.so", nullptr, std::make_shared<NoDisplays>(),
-        nullptr, std::make_shared<ForgetfulDefaults>(), std::make_shared<OneScreen>()});
+    auto screens = std::make_shared<testsupport::FakeScreens>();
+    screens->list = {{"DELL U2720Q", {}, {}}};
+    screens->main = screens->list.front();
+    displayManager = std::make_shared<DisplayManager>(
+        DisplayManager::Services{"/nonexistent/libglimmerbox-displayservice.so", nullptr,
+                                 std::make_shared<testsupport::FakeTransferTables>(), nullptr,
+                                 std::make_shared<testsupport::FakeUserDefaults>(), screens});
     displayManager->onBrightnessChanged = [this](std::int64_t level) {
       if (controller) {
         controller->updateBrightnessUI(level);
