@@ -4,12 +4,10 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
-#include <QApplication>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
 #include "platform/ExecutableLocation.h"
 #include "platform/QSettingsUserDefaults.h"
@@ -101,20 +99,4 @@ BENCHMARK(SetBrightnessThenLoopTurn)->Repetitions(5)->ReportAggregatesOnly(true)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::string configHome =
-      (std::filesystem::temp_directory_path() / "glimmerbox-bench-XXXXXX").string();
-  if (mkdtemp(configHome.data()) == nullptr) {
-    return 1;
-  }
-  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  {
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-  }
-  std::filesystem::remove_all(configHome);
-  return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksWithPrivateConfig(argc, argv); }

@@ -5,14 +5,12 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
-#include <QApplication>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
 #include "platform/DisplayService.h"
 #include "platform/ExecutableLocation.h"
@@ -151,20 +149,4 @@ BENCHMARK(SetBrightness)->Arg(1)->Arg(4)->Repetitions(5)->ReportAggregatesOnly(t
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::string configHome =
-      (std::filesystem::temp_directory_path() / "glimmerbox-bench-XXXXXX").string();
-  if (mkdtemp(configHome.data()) == nullptr) {
-    return 1;
-  }
-  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);  // Never the user's remembered level.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  {
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-  }
-  std::filesystem::remove_all(configHome);
-  return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksWithPrivateConfig(argc, argv); }
