@@ -70,10 +70,7 @@ struct TextField::State {
 
 TextField::TextField(Rect frame)
     : View(std::make_unique<Impl>(new ViewWidget)), state_(std::make_shared<State>()) {
-  std::shared_ptr<const State> state = state_;
-  static_cast<ViewWidget*>(impl().widget.data())
-      ->setContentPainter(
-          [state](QPainter& painter, const QRectF& bounds) { state->paint(painter, bounds); });
+  paintContentWith<State>(impl(), state_);
   setFrame(frame);
 }
 

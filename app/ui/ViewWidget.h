@@ -3,6 +3,9 @@
 #include <QPainterPath>
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+#include "app/ui/ViewImpl.h"
 
 namespace ui {
 
@@ -29,5 +32,14 @@ class ViewWidget : public QWidget {
   const Layer* layer_ = nullptr;
   ContentPainter contentPainter_;
 };
+
+// Makes a drawn view's widget paint with `state->paint(painter, bounds)`. The
+// widget shares the state, so the state lives as long as anything can paint.
+template <typename State>
+void paintContentWith(View::Impl& impl, std::shared_ptr<const State> state) {
+  static_cast<ViewWidget*>(impl.widget.data())
+      ->setContentPainter(
+          [state](QPainter& painter, const QRectF& bounds) { state->paint(painter, bounds); });
+}
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/EvdevFrameFilter.h"
+#include "tests/platform/ScriptedEvents.h"
 
 namespace {
 
@@ -12,9 +13,9 @@ using platform::InputEvent;
 using platform::TapVerdict;
 namespace te = platform::tapevent;
 
-InputEvent key(std::uint16_t code, std::int32_t value) { return {EV_KEY, code, value}; }
-InputEvent scan(std::int32_t value) { return {EV_MSC, MSC_SCAN, value}; }
-const InputEvent kSyn{EV_SYN, SYN_REPORT, 0};
+using scripted::key;
+using scripted::kSyn;
+using scripted::scan;
 const InputEvent kDropped{EV_SYN, SYN_DROPPED, 0};
 
 using Keys = std::set<std::pair<std::uint16_t, std::int32_t>>;  // (code, value)

@@ -7,6 +7,7 @@
 #include "platform/InputTapLoop.h"
 #include "platform/LinuxInputTap.h"
 #include "tests/platform/FakeInputDevices.h"
+#include "tests/platform/ScriptedEvents.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ using platform::TapEvent;
 using platform::TapVerdict;
 namespace te = platform::tapevent;
 
-InputEvent key(std::uint16_t code, std::int32_t value) { return {EV_KEY, code, value}; }
-InputEvent scan(std::int32_t value) { return {EV_MSC, MSC_SCAN, value}; }
-const InputEvent kSyn{EV_SYN, SYN_REPORT, 0};
+using scripted::key;
+using scripted::kSyn;
+using scripted::scan;
 const Events kHoldB{key(KEY_B, 1), kSyn};
 const Events kTypeA{scan(30), key(KEY_A, 1), kSyn, scan(30), key(KEY_A, 0), kSyn};
 const std::set<std::uint16_t> kLaptopKeys{KEY_A,   KEY_B,   KEY_ENTER,        KEY_LEFTMETA,
