@@ -25,6 +25,12 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf "i2c-dev\n")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glimmerbox-i2c-dev.conf
         DESTINATION lib/modules-load.d RENAME glimmerbox.conf)
 
+# The key service's socket and service units and its system account.
+install(FILES ${GLIMMERBOX_DATA_DIR}/systemd/glimmerbox-keys.socket
+              ${GLIMMERBOX_DATA_DIR}/systemd/glimmerbox-keys.service
+        DESTINATION lib/systemd/system)
+install(FILES ${GLIMMERBOX_DATA_DIR}/sysusers/glimmerbox-keys.conf DESTINATION lib/sysusers.d)
+
 # The help page the permission banner opens and the rules file it names,
 # where the program looks for them: <prefix>/share/glimmerbox.
 install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
@@ -44,7 +50,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, systemd")
 # The popover's key hint is a pair of emoji.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/postinst)

@@ -7,8 +7,7 @@
 #include "keys/TapEventClassification.h"
 #include "platform/DataFiles.h"
 #include "platform/DesktopUrlOpener.h"
-#include "platform/LinuxInputAccessQuery.h"
-#include "platform/LinuxInputTapService.h"
+#include "platform/KeyServiceClient.h"
 #include "platform/Log.h"
 
 namespace {
@@ -25,10 +24,12 @@ constexpr std::chrono::duration<double> kPermissionPollInterval{1.0};
 std::shared_ptr<KeyboardInterceptor> KeyboardInterceptor::shared() {
   // Deliberately never destroyed: the tap's input thread may still hold it
   // while the process exits.
+  static auto* client = new std::shared_ptr<platform::KeyServiceClient>(
+      std::make_shared<platform::KeyServiceClient>(platform::KeyServiceClient::socketPath()));
   static auto* instance =
       new std::shared_ptr<KeyboardInterceptor>(std::make_shared<KeyboardInterceptor>(Services{
-          std::make_shared<platform::LinuxInputTapService>(),
-          std::make_shared<platform::LinuxInputAccessQuery>(),
+          *client,
+          *client,
           std::make_shared<platform::DesktopUrlOpener>(),
           platform::DataFiles::helpPageUrl(),
       }));
@@ -134,6 +135,7 @@ void KeyboardInterceptor::checkAndRequestPermissions() {
   }
   if (isTrusted_) {
     startEventTap();
+    startPermissionPolling();
     return;
   }
   platform::logLine(
@@ -153,14 +155,19 @@ void KeyboardInterceptor::startPermissionPolling() {
       });
 }
 
-void KeyboardInterceptor::permissionPollTick(loop::Timer& timer) {
-  if (!services_.accessQuery->isProcessTrusted(false)) {
+// The poll goes on after the grant: access can go away again (the key
+// service stops), and then the tap goes and the banner comes back.
+void KeyboardInterceptor::permissionPollTick(loop::Timer&) {
+  const bool trusted = services_.accessQuery->isProcessTrusted(false);
+  if (trusted == isTrusted_) {
+    return;
+  }
+  if (!trusted) {
+    loseTrust();
     return;
   }
   platform::logLine("[KeyboardInterceptor] Accessibility permission granted!");
   isTrusted_ = true;
-  timer.invalidate();
-  permissionPollTimer_.reset();
   startEventTap();
   // Holds the interceptor strongly: the grant is reported even if nothing
   // else keeps it alive by then.
@@ -169,6 +176,19 @@ void KeyboardInterceptor::permissionPollTick(loop::Timer& timer) {
       receiver->didUpdatePermissionStatus(true);
     }
   });
+}
+
+void KeyboardInterceptor::loseTrust() {
+  isTrusted_ = false;
+  std::unique_ptr<platform::InputTap> tap;
+  {
+    std::lock_guard lock(tapMutex_);
+    tap = std::move(eventTap_);
+  }
+  tap.reset();
+  if (std::shared_ptr<KeyboardInterceptorDelegate> receiver = delegate.lock()) {
+    receiver->didUpdatePermissionStatus(false);
+  }
 }
 
 void KeyboardInterceptor::openAccessibilityPreferences() {

@@ -57,6 +57,7 @@ class KeyboardInterceptor : public std::enable_shared_from_this<KeyboardIntercep
   void postBrightnessReport(bool isUp, bool isFineGrained);
   void startPermissionPolling();
   void permissionPollTick(loop::Timer& timer);
+  void loseTrust();
 
   Services services_;
   // The tap is also reached from its input thread (re-enabling it), so it is

@@ -23,8 +23,9 @@ void DesktopNotificationPrompt::show() {
                                                        "org.freedesktop.Notifications", "Notify");
   const QString body =
       QStringLiteral(
-          "To let Glimmerbox take over the brightness keys, run: sudo install -m 644 %1 "
-          "/etc/udev/rules.d/ && sudo udevadm trigger. Then log out and back in.")
+          "To let Glimmerbox take over the brightness keys, start its key service: "
+          "sudo systemctl enable --now glimmerbox-keys.socket (the Glimmerbox package does "
+          "this when installed). Rules kept from older versions: %1")
           .arg(QString::fromStdString(rulesPath_));
   notify << QStringLiteral("Glimmerbox") << 0u << QStringLiteral("display-brightness")
          << QStringLiteral("Glimmerbox needs access to the keyboard") << body << QStringList()

@@ -102,11 +102,11 @@ class KeyboardInterceptorTest : public testing::Test {
 
 const platform::TapEvent kF15Press{te::kKeyDown, te::kKeyCodeF15};
 
-TEST_F(KeyboardInterceptorTest, TrustedAtLaunchReportsBeforeStartingTheTapAndNeverPolls) {
+TEST_F(KeyboardInterceptorTest, TrustedAtLaunchReportsBeforeStartingTheTapAndKeepsWatching) {
   fakes.access->trusted = true;
   interceptor->checkAndRequestPermissions();
   testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted}));
+  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted, "poll"}));
   EXPECT_TRUE(interceptor->isTrusted());
 }
 
@@ -124,9 +124,23 @@ TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantThenStartsThe
   fakes.access->trusted = true;
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
   EXPECT_TRUE(interceptor->isTrusted());
-  testsupport::runLoopFor(1100ms);  // The grant ends the poll.
+  testsupport::runLoopFor(1100ms);  // A steady grant reports nothing more.
   EXPECT_EQ(journal->finish(), (Lines{"prompt", "untrusted", kPrompting, "poll", kGranted, "tap",
-                                      kStarted, "trusted"}));
+                                      kStarted, "trusted", "poll"}));
+}
+
+TEST_F(KeyboardInterceptorTest, LostAccessDropsTheTapShowsUntrustedAndComesBack) {
+  fakes.access->trusted = true;
+  interceptor->checkAndRequestPermissions();
+  fakes.access->trusted = false;
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return !interceptor->isTrusted(); }, 2s));
+  EXPECT_EQ(journal->lastTap, nullptr);
+  fakes.access->trusted = true;
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return interceptor->isTrusted(); }, 2s));
+  testsupport::drainMainQueue();
+  EXPECT_NE(journal->lastTap, nullptr);
+  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted, "poll", "untrusted",
+                                      "poll", kGranted, "tap", kStarted, "trusted"}));
 }
 
 TEST_F(KeyboardInterceptorTest, GrantIsReportedEvenIfNothingElseHoldsTheInterceptor) {

@@ -1,0 +1,119 @@
+#include "keyservice/KeyService.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "keys/TapEventClassification.h"
+#include "keyservice/PeerRule.h"
+#include "platform/KeyServiceMessage.h"
+
+namespace keyservice {
+
+using platform::KeyServiceMessage;
+
+namespace {
+
+bool sendMessage(int fd, const KeyServiceMessage& message) {
+  const KeyServiceMessage::Bytes bytes = message.encode();
+  return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+         static_cast<ssize_t>(bytes.size());
+}
+
+const char* reasonText(KeyServiceMessage::Refusal why) {
+  return why == KeyServiceMessage::Refusal::Busy ? "another client is connected"
+                                                 : "not the owner of the active session";
+}
+
+}  // namespace
+
+KeyService::KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap)
+    : listenFd_(listenFd), stopFd_(stopFd), owners_(owners), makeTap_(std::move(makeTap)) {}
+
+KeyService::~KeyService() { dropClient(); }
+
+void KeyService::run() {
+  for (;;) {
+    pollfd fds[] = {{stopFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {clientFd_, POLLIN, 0}};
+    if (poll(fds, clientFd_ >= 0 ? 3 : 2, -1) < 0) {
+      continue;
+    }
+    if (fds[0].revents != 0) {
+      return;
+    }
+    if (fds[1].revents != 0) {
+      admit();
+    }
+    if (clientFd_ >= 0 && fds[2].revents != 0) {
+      // A client sends nothing: anything readable is its end of the stream.
+      std::fprintf(stderr, "[glimmerbox-keys] Client left; keyboards given back\n");
+      dropClient();
+    }
+  }
+}
+
+void KeyService::admit() {
+  const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+  if (fd < 0) {
+    return;
+  }
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) < 0) {
+    close(fd);
+    return;
+  }
+  const KeyServiceMessage::Refusal why = judgePeer(peer.uid, owners_.activeOwner(), clientFd_ >= 0);
+  if (why != KeyServiceMessage::Refusal::None) {
+    refuse(fd, peer.uid, why);
+    return;
+  }
+  clientFd_ = fd;
+  tap_ = makeTap_([this](const platform::TapEvent& event) { return onKey(event); });
+  if (!tap_ || !sendMessage(fd, KeyServiceMessage::accepted())) {
+    std::fprintf(stderr, "[glimmerbox-keys] Cannot take over the keyboards for uid %u\n",
+                 static_cast<unsigned>(peer.uid));
+    dropClient();
+    return;
+  }
+  std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(peer.uid));
+}
+
+bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {
+  std::fprintf(stderr, "[glimmerbox-keys] Refused uid %u: %s\n", static_cast<unsigned>(uid),
+               reasonText(why));
+  const bool told = sendMessage(fd, KeyServiceMessage::refused(why));
+  close(fd);
+  return told;
+}
+
+// The tap goes first: its thread writes to the client's socket.
+void KeyService::dropClient() {
+  tap_.reset();
+  if (clientFd_ >= 0) {
+    close(clientFd_);
+    clientFd_ = -1;
+  }
+}
+
+// On the tap's input thread.
+platform::TapVerdict KeyService::onKey(const platform::TapEvent& event) {
+  using Verdict = TapEventClassification::Verdict;
+  const TapEventClassification classification = classifyTapEvent(event);
+  switch (classification.verdict) {
+    case Verdict::ReportAndDelete:
+      sendMessage(clientFd_,
+                  KeyServiceMessage::press(classification.isUp, classification.isFineGrained));
+      return platform::TapVerdict::Delete;
+    case Verdict::Delete:
+      return platform::TapVerdict::Delete;
+    case Verdict::Pass:
+    case Verdict::ReenableTapAndPass:
+      break;
+  }
+  return platform::TapVerdict::Pass;
+}
+
+}  // namespace keyservice
