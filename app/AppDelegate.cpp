@@ -105,6 +105,12 @@ void AppDelegate::togglePopover() {
   popover->makeKeyWindow();
 }
 
+void AppDelegate::showPopover() {
+  if (popover && !popover->isShown()) {
+    togglePopover();
+  }
+}
+
 void AppDelegate::screensChanged() {
   displayManager_->detectMonitorName();
   menuBarVC->updateDisplayInfo();

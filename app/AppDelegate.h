@@ -54,6 +54,8 @@ class AppDelegate : public ui::ApplicationDelegate,
   void didUpdatePermissionStatus(bool isTrusted) override;
 
   void togglePopover();
+  // Opens the popover unless it is open; another start of the program asks.
+  void showPopover();
   void screensChanged();
 
  private:

@@ -1,30 +1,64 @@
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "app/AppDelegate.h"
 #include "app/ui/Application.h"
+#include "platform/SessionDisplay.h"
+#include "platform/SessionInstance.h"
 #include "platform/TerminationSignals.h"
 
 namespace {
+
+// An autostart entry can run before the session's display is up.
+constexpr std::chrono::seconds kDisplayPatience{5};
 
 // Holds the controller for the life of the process; the application's
 // delegate reference does not own it.
 std::shared_ptr<AppDelegate> appDelegate;
 
+void openPopoverForLaterStart() {
+  if (appDelegate) {
+    appDelegate->showPopover();
+  }
+}
+
+// Ends the process without running exit handlers: the controller and the
+// shared components live until then, and their windows must not be destroyed
+// after Qt's own statics are gone.
+[[noreturn]] void endProcess(int status) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(status);
+}
+
 }  // namespace
 
 int main() {
+  const std::string displayProblem = platform::prepareSessionDisplay(kDisplayPatience);
+  if (!displayProblem.empty()) {
+    std::fprintf(stderr, "%s\n", displayProblem.c_str());
+    return EXIT_FAILURE;
+  }
   std::shared_ptr<ui::Application> application = ui::Application::shared();
+  platform::SessionInstance instance(&openPopoverForLaterStart);
+  switch (instance.claim()) {
+    case platform::SessionInstance::Claim::handedOver:
+      std::fprintf(stderr, "glimmerbox: already running; opened its popover\n");
+      endProcess(EXIT_SUCCESS);
+    case platform::SessionInstance::Claim::unreachable:
+      std::fprintf(stderr, "glimmerbox: another instance holds %s/instance.lock but does not answer\n",
+                   instance.folder().c_str());
+      endProcess(EXIT_FAILURE);
+    case platform::SessionInstance::Claim::first:
+      break;
+  }
   // SIGTERM and SIGINT end the event loop like Quit, so software dimming is
   // undone on the way out.
   platform::quitApplicationOnTerminationSignals();
   appDelegate = std::make_shared<AppDelegate>();
   application->setDelegate(appDelegate);
   application->run();
-  // Quitting tears nothing down: the controller and the shared components
-  // live until the process ends. Their windows must not be destroyed by exit
-  // handlers after Qt's own statics are gone, so the process ends here.
-  std::fflush(stdout);
-  std::_Exit(EXIT_SUCCESS);
+  endProcess(EXIT_SUCCESS);
 }

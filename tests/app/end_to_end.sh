@@ -108,7 +108,38 @@ no_popover || fail "the popover reopened after closing"
 
 click_at "$icon_x" "$icon_y"
 wait_for 2 popover || fail "the popover did not open again"
+click_at "$icon_x" "$icon_y"
+wait_for 2 no_popover || fail "the popover did not close again"
+sleep 0.6
+
+# A second start hands over to the first: the popover opens, one icon stays.
+# Run in a subshell: the program replaces it, so $! is the program.
+start_program() {
+  XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" exec "$program" \
+    >> "$work/out.log" 2>> "$work/err.log"
+}
+(start_program) || fail "a second start did not exit 0"
+grep -q '^glimmerbox: already running; opened its popover$' "$work/err.log" ||
+  fail "the second start did not say it handed over"
+wait_for 2 popover || fail "a second start did not open the popover"
+icons=$(xdotool search --onlyvisible --class glimmerbox 2>/dev/null |
+  while read -r id; do xdotool getwindowgeometry "$id"; done | grep -c 'Geometry: 22x22')
+[ "$icons" = 1 ] || fail "$icons tray icons after a second start"
 
 kill -TERM "$program_pid"
 wait "$program_pid" || fail "the program did not end cleanly on SIGTERM"
+
+# A killed instance leaves its lock file and socket behind; the next start runs.
+no_icon() { ! tray_icon; }
+start_program &
+pids+=($!)
+wait_for 10 tray_icon || fail "no tray icon after a restart"
+kill -KILL "$!"
+wait_for 5 no_icon || fail "the killed instance's icon stayed"
+start_program &
+restarted=$!
+pids+=("$restarted")
+wait_for 10 tray_icon || fail "no tray icon after a start that followed kill -9"
+kill -TERM "$restarted"
+wait "$restarted" || fail "the program started after kill -9 did not end cleanly"
 echo "PASS"

@@ -1,0 +1,95 @@
+#include "platform/SessionInstance.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <chrono>
+#include <thread>
+
+namespace platform {
+namespace {
+
+// A second start can race the first one's start: it may find the lock held
+// before the first listens.
+constexpr auto kAnswerPatience = std::chrono::seconds(3);
+constexpr int kConnectTimeoutMs = 500;
+
+std::string runtimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string base =
+      runtime != nullptr && *runtime != '\0'
+          ? std::string(runtime)
+          : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString();
+  return base + "/glimmerbox";
+}
+
+bool askToOpenPopover(const std::string& socketPath) {
+  QLocalSocket socket;
+  socket.connectToServer(QString::fromStdString(socketPath));
+  if (!socket.waitForConnected(kConnectTimeoutMs)) {
+    return false;
+  }
+  socket.write("open\n");
+  return socket.waitForBytesWritten(kConnectTimeoutMs);
+}
+
+}  // namespace
+
+struct SessionInstance::Listener {
+  QLocalServer server;
+};
+
+SessionInstance::SessionInstance(std::function<void()> onLaterStart)
+    : onLaterStart_(std::move(onLaterStart)), folder_(runtimeFolder()) {}
+
+SessionInstance::~SessionInstance() {
+  if (lockFd_ >= 0) {
+    ::close(lockFd_);
+  }
+}
+
+std::string SessionInstance::folder() const { return folder_; }
+
+SessionInstance::Claim SessionInstance::claim() {
+  ::mkdir(folder_.c_str(), 0700);
+  const std::string lockPath = folder_ + "/instance.lock";
+  const std::string socketPath = folder_ + "/instance.socket";
+  lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lockFd_ < 0) {
+    return Claim::first;  // Without a runtime folder, one instance cannot be kept; run anyway.
+  }
+  if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+    listen(socketPath);
+    return Claim::first;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerPatience;
+  while (!askToOpenPopover(socketPath)) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return Claim::unreachable;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return Claim::handedOver;
+}
+
+void SessionInstance::listen(const std::string& socketPath) {
+  listener_ = std::make_unique<Listener>();
+  QLocalServer& server = listener_->server;
+  server.setSocketOptions(QLocalServer::UserAccessOption);
+  const QString path = QString::fromStdString(socketPath);
+  QLocalServer::removeServer(path);  // Left behind by a killed instance.
+  server.listen(path);
+  QObject::connect(&server, &QLocalServer::newConnection, [this, &server] {
+    while (QLocalSocket* socket = server.nextPendingConnection()) {
+      socket->deleteLater();  // Connecting is the whole request.
+      onLaterStart_();
+    }
+  });
+}
+
+}  // namespace platform
