@@ -126,6 +126,7 @@ TEST_F(KeyServiceTest, TheOwnerIsToldWhenTheKeyboardsCannotBeTakenOver) {
   tapFails_ = true;
   start(getuid());
   const int client = connectClient();
+  EXPECT_EQ(receive(client), KeyServiceMessage::accepted());
   EXPECT_EQ(receive(client), KeyServiceMessage::refused(KeyServiceMessage::Refusal::NoKeyboards));
   close(client);
 }
