@@ -23,8 +23,14 @@ bool sendMessage(int fd, const KeyServiceMessage& message) {
 }
 
 const char* reasonText(KeyServiceMessage::Refusal why) {
-  return why == KeyServiceMessage::Refusal::Busy ? "another client is connected"
-                                                 : "not the owner of the active session";
+  switch (why) {
+    case KeyServiceMessage::Refusal::Busy:
+      return "another client is connected";
+    case KeyServiceMessage::Refusal::NoKeyboards:
+      return "cannot take over the keyboards";
+    default:
+      return "not the owner of the active session";
+  }
 }
 
 }  // namespace
@@ -70,12 +76,20 @@ void KeyService::admit() {
     refuse(fd, peer.uid, why);
     return;
   }
+  // Answered before the tap is made: making it can outlast the client's
+  // wait for an answer, and a client that gave up would retry for ever.
+  if (!sendMessage(fd, KeyServiceMessage::accepted())) {
+    std::fprintf(stderr, "[glimmerbox-keys] Uid %u left before it was served\n",
+                 static_cast<unsigned>(peer.uid));
+    close(fd);
+    return;
+  }
+  // Set before the tap exists: its thread reads it.
   clientFd_ = fd;
   tap_ = makeTap_([this](const platform::TapEvent& event) { return onKey(event); });
-  if (!tap_ || !sendMessage(fd, KeyServiceMessage::accepted())) {
-    std::fprintf(stderr, "[glimmerbox-keys] Cannot take over the keyboards for uid %u\n",
-                 static_cast<unsigned>(peer.uid));
-    dropClient();
+  if (!tap_) {
+    clientFd_ = -1;
+    refuse(fd, peer.uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
   std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(peer.uid));

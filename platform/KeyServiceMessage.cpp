@@ -39,8 +39,8 @@ std::optional<KeyServiceMessage> KeyServiceMessage::decode(const Bytes& bytes) {
     case Kind::Accepted:
       return value == 0 ? std::optional(accepted()) : std::nullopt;
     case Kind::Refused:
-      if (value == static_cast<std::uint8_t>(Refusal::NotSessionOwner) ||
-          value == static_cast<std::uint8_t>(Refusal::Busy)) {
+      if (value >= static_cast<std::uint8_t>(Refusal::NotSessionOwner) &&
+          value <= static_cast<std::uint8_t>(Refusal::NoKeyboards)) {
         return refused(static_cast<Refusal>(value));
       }
       return std::nullopt;

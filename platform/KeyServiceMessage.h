@@ -10,7 +10,7 @@ namespace platform {
 // the protocol version, so a reader never waits for a length it must trust.
 struct KeyServiceMessage {
   enum class Kind : std::uint8_t { Accepted = 1, Refused = 2, BrightnessPress = 3 };
-  enum class Refusal : std::uint8_t { None = 0, NotSessionOwner = 1, Busy = 2 };
+  enum class Refusal : std::uint8_t { None = 0, NotSessionOwner = 1, Busy = 2, NoKeyboards = 3 };
 
   static constexpr std::uint8_t kVersion = 1;
   static constexpr std::size_t kSize = 4;

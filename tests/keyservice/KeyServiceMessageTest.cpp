@@ -11,6 +11,7 @@ TEST(KeyServiceMessage, EveryMessageSurvivesTheWire) {
       KeyServiceMessage::accepted(),
       KeyServiceMessage::refused(Refusal::NotSessionOwner),
       KeyServiceMessage::refused(Refusal::Busy),
+      KeyServiceMessage::refused(Refusal::NoKeyboards),
       KeyServiceMessage::press(true, false),
       KeyServiceMessage::press(false, false),
       KeyServiceMessage::press(true, true),
@@ -36,7 +37,7 @@ TEST(KeyServiceMessage, GarbageIsRejected) {
       {1, 4, 0, 0},        // no such kind
       {1, 1, 1, 0},        // an acceptance with a value
       {1, 2, 0, 0},        // a refusal without a reason
-      {1, 2, 3, 0},        // an unknown reason
+      {1, 2, 4, 0},        // an unknown reason
       {1, 3, 4, 0},        // a press with unknown bits
       {1, 3, 1, 1},        // padding not zero
       {0xFF, 0xFF, 0xFF, 0xFF},

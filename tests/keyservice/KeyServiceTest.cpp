@@ -37,6 +37,9 @@ class KeyServiceTest : public testing::Test {
     service_ = std::make_unique<keyservice::KeyService>(
         listenFd_, stopFd_, *owners_, [this](platform::InputTapService::Callback callback) {
           callback_ = std::move(callback);
+          if (tapFails_) {
+            return std::unique_ptr<FakeTap>();
+          }
           return std::make_unique<FakeTap>(liveTaps_);
         });
     thread_ = std::thread([this] { service_->run(); });
@@ -74,6 +77,7 @@ class KeyServiceTest : public testing::Test {
   socklen_t addressLength_ = 0;
   std::unique_ptr<keyservice::SessionOwnerLookup> owners_;
   std::atomic<int> liveTaps_{0};
+  bool tapFails_ = false;
   platform::InputTapService::Callback callback_;
   std::unique_ptr<keyservice::KeyService> service_;
   std::thread thread_;
@@ -115,5 +119,14 @@ TEST_F(KeyServiceTest, AnotherUserIsRefusedAndNothingIsGrabbed) {
   EXPECT_EQ(receive(client),
             KeyServiceMessage::refused(KeyServiceMessage::Refusal::NotSessionOwner));
   EXPECT_EQ(liveTaps_.load(), 0);
+  close(client);
+}
+
+TEST_F(KeyServiceTest, TheOwnerIsToldWhenTheKeyboardsCannotBeTakenOver) {
+  tapFails_ = true;
+  start(getuid());
+  const int client = connectClient();
+  EXPECT_EQ(receive(client), KeyServiceMessage::accepted());
+  EXPECT_EQ(receive(client), KeyServiceMessage::refused(KeyServiceMessage::Refusal::NoKeyboards));
   close(client);
 }
