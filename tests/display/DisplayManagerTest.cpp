@@ -27,7 +27,12 @@ class DisplayManagerTest : public testing::Test {
 
   std::shared_ptr<DisplayManager> makeManager(const char* library = RECORDING_DISPLAY_SERVICE) {
     return std::make_shared<DisplayManager>(
-        DisplayManager::Services{library, ports, tables, ports, defaults, screens});
+        DisplayManager::Services{library, ports, tables, ports, defaults, screens, ports});
+  }
+  // Lets the writer finish and the main thread take its outcome.
+  static void settle(DisplayManager& manager) {
+    manager.waitForWrites();
+    testsupport::drainMainQueue();
   }
   // What `action` wrote to standard output.
   template <typename Action>
@@ -59,9 +64,10 @@ TEST_F(DisplayManagerTest, RestoresOnlyALevelFromOneToHundredAndSendsNothingAtCo
   EXPECT_TRUE(tables->applied.empty());
 }
 
-// One script of calls: each level is clamped, saved and sent within the call;
-// the callbacks come later, in call order, through whatever callback is set
-// when they run, and not at all once the manager is gone.
+// One script of calls: each level is clamped and saved within the call and
+// sent once when the calls come no faster than the writer; the callbacks come
+// later, in call order, through whatever callback is set when they run, and
+// not at all once the manager is gone.
 TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) {
   struct Call {
     bool step;
@@ -78,6 +84,7 @@ TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) 
   for (const Call& c : calls) {
     c.step ? manager->stepBrightness(c.value) : manager->setBrightness(c.value);
     EXPECT_EQ(manager->currentBrightness, c.level) << (c.step ? "step " : "set ") << c.value;
+    manager->waitForWrites();
     expected.push_back(c.level);
   }
   manager->onBrightnessChanged = [&](std::int64_t level) { late.push_back(level); };
@@ -107,6 +114,7 @@ TEST_F(DisplayManagerTest, SendsTheLuminancePacketToTheDisplayAddress) {
   for (const auto& [level, bytes] : cases) {
     libraryRecord().writes.clear();
     manager->setBrightness(level);
+    manager->waitForWrites();
     ASSERT_EQ(libraryRecord().writes.size(), 1u);
     const DisplayServiceRecord::Write& write = libraryRecord().writes[0];
     EXPECT_EQ(std::tuple(write.chipAddress, write.dataAddress, write.bytes),
@@ -148,7 +156,11 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
     libraryRecord().servicesWithoutObject = c.withoutObject;
     libraryRecord().writeStatuses = c.statuses;
     auto manager = makeManager();
-    EXPECT_EQ(logOf([&] { manager->setBrightness(70); }), "");
+    EXPECT_EQ(logOf([&] {
+                manager->setBrightness(70);
+                settle(*manager);
+              }),
+              "");
     std::string joined;
     for (const std::string& entry : timeline()) joined += (joined.empty() ? "" : ", ") + entry;
     EXPECT_EQ(joined, c.timeline);
@@ -161,7 +173,10 @@ TEST_F(DisplayManagerTest, FailedPortEnumerationLogsSignedStatusAndDims) {
   ports->matchingStatus = static_cast<std::int32_t>(0xE00002C7);
   tables->displays = {4};
   auto manager = makeManager();
-  EXPECT_EQ(logOf([&] { manager->setBrightness(70); }),
+  EXPECT_EQ(logOf([&] {
+              manager->setBrightness(70);
+              settle(*manager);
+            }),
             "[DisplayManager] IOServiceGetMatchingServices failed: -536870201\n");
   EXPECT_TRUE(timeline().empty());
   EXPECT_EQ(tables->applied, (Applied{{4, {0.0f, 0.7f}}}));
@@ -187,7 +202,9 @@ TEST_F(DisplayManagerTest, LoadsTheLibraryLoggingOnceAndWithoutFunctionsDimsEver
     EXPECT_EQ(logOf([&] { manager = makeManager(library); }), loadLine);
     const std::string changeLog = logOf([&] {
       manager->setBrightness(0);
+      settle(*manager);
       manager->setBrightness(0);
+      settle(*manager);
     });
     if (loadLine == loaded) {
       EXPECT_EQ(changeLog, "");
@@ -210,11 +227,13 @@ TEST_F(DisplayManagerTest, DimsEveryListedDisplayNeverBelowTenPercent) {
   for (const auto& [level, top] : cases) {
     tables->applied.clear();
     manager->setBrightness(level);
+    settle(*manager);
     EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, top}}, {7, {0.0f, top}}})) << level;
   }
   tables->applied.clear();
   tables->displaysOnSecondCall = std::vector<std::uint32_t>{3};
   manager->setBrightness(40);
+  settle(*manager);
   EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, 0.4f}}})) << "list shrank between queries";
 }
 
@@ -223,7 +242,10 @@ TEST_F(DisplayManagerTest, PortAcceptingAgainLiftsTheSoftwareDimmingOnce) {
   tables->displays = {3, 7};
   libraryRecord().writeStatuses = {{1, {-1, -1}}};
   auto manager = makeManager();
-  for (std::int64_t level : {40, 60, 80}) manager->setBrightness(level);
+  for (std::int64_t level : {40, 60, 80}) {
+    manager->setBrightness(level);
+    settle(*manager);
+  }
   EXPECT_EQ(tables->applied,
             (Applied{{3, {0.0f, 0.4f}}, {7, {0.0f, 0.4f}}, {3, {0.0f, 1.0f}}, {7, {0.0f, 1.0f}}}));
 }
