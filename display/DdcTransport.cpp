@@ -29,8 +29,12 @@ constexpr std::int32_t kAccepted = 0;
 
 DdcTransport::DdcTransport(const std::string& libraryPath,
                            std::shared_ptr<platform::DisplayPortRegistry> ports,
-                           std::shared_ptr<platform::Sleeper> sleeper)
-    : library_(libraryPath), ports_(std::move(ports)), sleeper_(std::move(sleeper)) {}
+                           std::shared_ptr<platform::Sleeper> sleeper,
+                           std::shared_ptr<platform::Clock> clock)
+    : library_(libraryPath),
+      ports_(std::move(ports)),
+      sleeper_(std::move(sleeper)),
+      pacing_(std::move(clock)) {}
 
 DdcTransport::Packet DdcTransport::packet(std::int64_t level) {
   Packet bytes = {kLengthByte, kSetVcpFeature, kLuminance, 0x00, static_cast<std::uint8_t>(level),
@@ -43,35 +47,60 @@ DdcTransport::Packet DdcTransport::packet(std::int64_t level) {
   return bytes;
 }
 
-bool DdcTransport::sendDDCBrightness(std::int64_t level) {
+bool DdcTransport::functionsAvailable() const {
   if (!library_.functionsLoaded()) {
     platform::logLine("[DisplayManager] IOAVService functions not available");
-    return false;
   }
+  return library_.functionsLoaded();
+}
+
+bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {
   std::uint32_t iterator = 0;
   const std::int32_t status = ports_->getMatchingServices(iterator);
   if (status != 0) {
+    takeLevel();
     platform::logLine("[DisplayManager] IOServiceGetMatchingServices failed: " +
                       std::to_string(status));
     return false;
   }
-  Packet bytes = packet(level);
+  const std::vector<std::uint32_t> services = drain(iterator);
+  pacing_.waitUntilDue(services);
+  Packet bytes = packet(takeLevel());
   bool accepted = false;
-  while (std::uint32_t service = ports_->iteratorNext(iterator)) {
-    if (IOAVServiceRef object = library_.createService(service)) {
-      accepted = writeWithOneRetry(object, bytes) || accepted;
-      object->release(object);
-    }
-    ports_->objectRelease(service);
+  for (std::uint32_t service : services) {
+    accepted = writeToPort(service, bytes) || accepted;
   }
   ports_->objectRelease(iterator);
   return accepted;
 }
 
-bool DdcTransport::writeWithOneRetry(IOAVServiceRef object, Packet& bytes) {
+// The ids are taken before any port is written, so the wait for the slowest
+// port comes before the level is chosen and the newest level goes out.
+std::vector<std::uint32_t> DdcTransport::drain(std::uint32_t iterator) {
+  std::vector<std::uint32_t> services;
+  while (std::uint32_t service = ports_->iteratorNext(iterator)) {
+    services.push_back(service);
+  }
+  return services;
+}
+
+bool DdcTransport::writeToPort(std::uint32_t service, Packet& bytes) {
+  bool accepted = false;
+  if (IOAVServiceRef object = library_.createService(service)) {
+    accepted = writeWithOneRetry(service, object, bytes);
+    object->release(object);
+  }
+  ports_->objectRelease(service);
+  return accepted;
+}
+
+bool DdcTransport::writeWithOneRetry(std::uint32_t service, IOAVServiceRef object, Packet& bytes) {
   auto write = [&] {
-    return library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress, bytes.data(),
-                             static_cast<std::uint32_t>(bytes.size())) == kAccepted;
+    const bool accepted = library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress,
+                                            bytes.data(),
+                                            static_cast<std::uint32_t>(bytes.size())) == kAccepted;
+    pacing_.noteMessage(service);
+    return accepted;
   };
   if (write()) {
     return true;

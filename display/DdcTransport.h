@@ -2,32 +2,46 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/DisplayServiceLibrary.h"
+#include "display/PortPacing.h"
+#include "platform/Clock.h"
 #include "platform/DisplayPortRegistry.h"
 #include "platform/Sleeper.h"
 
 // Writes a brightness level to every display port as a DDC/CI Set VCP
-// Feature command for luminance (VCP 0x10), retrying a refused write once.
+// Feature command for luminance (VCP 0x10), retrying a refused write once
+// and keeping each port's messages the pacing gap apart. Apart from
+// functionsAvailable, used from one thread only.
 class DdcTransport {
  public:
   DdcTransport(const std::string& libraryPath, std::shared_ptr<platform::DisplayPortRegistry> ports,
-               std::shared_ptr<platform::Sleeper> sleeper);
+               std::shared_ptr<platform::Sleeper> sleeper, std::shared_ptr<platform::Clock> clock);
 
-  // `level` is already clamped to 0–100. True when at least one port
-  // accepted a write. Blocks up to 30 ms for each port that refuses.
-  bool sendDDCBrightness(std::int64_t level);
+  // Whether the DDC/CI functions were loaded; logs when they were not.
+  bool functionsAvailable() const;
+
+  // Enumerates the ports, waits until each may be written to again, then
+  // calls `takeLevel` once for the level to send (already clamped to 0–100);
+  // also called when enumeration fails. True when at least one port accepted
+  // a write. Blocks up to 30 ms for each port that refuses.
+  bool sendDDCBrightness(const std::function<std::int64_t()>& takeLevel);
 
  private:
   using Packet = std::array<std::uint8_t, 6>;
 
   // The six bytes after the host's source address, checksum included.
   static Packet packet(std::int64_t level);
-  bool writeWithOneRetry(IOAVServiceRef object, Packet& bytes);
+  std::vector<std::uint32_t> drain(std::uint32_t iterator);
+  bool writeToPort(std::uint32_t service, Packet& bytes);
+  bool writeWithOneRetry(std::uint32_t service, IOAVServiceRef object, Packet& bytes);
 
   DisplayServiceLibrary library_;
   std::shared_ptr<platform::DisplayPortRegistry> ports_;
   std::shared_ptr<platform::Sleeper> sleeper_;
+  PortPacing pacing_;
 };

@@ -58,8 +58,9 @@ DisplayManager::DisplayManager(Services services)
     : defaults_(std::move(services.defaults)),
       screens_(std::move(services.screens)),
       transport_(services.displayServiceLibraryPath, std::move(services.ports),
-                 std::move(services.sleeper)),
-      gammaFallback_(std::move(services.transferTables)) {
+                 std::move(services.sleeper), std::move(services.clock)),
+      gammaFallback_(std::move(services.transferTables)),
+      writer_(transport_) {
   detectMonitorName();
   restoreRememberedLevel();
 }
@@ -77,13 +78,35 @@ void DisplayManager::setBrightness(std::int64_t value) {
   const std::int64_t level = std::clamp(value, kMinimumLevel, kMaximumLevel);
   currentBrightness = level;
   defaults_->setInteger(level, prefsKey);
-  if (transport_.sendDDCBrightness(level)) {
-    gammaFallback_.restoreIfDimmed();
-  } else {
-    gammaFallback_.dim(level);
-  }
+  send(level);
   scheduleBrightnessChanged(level);
 }
+
+void DisplayManager::send(std::int64_t level) {
+  if (!transport_.functionsAvailable()) {
+    gammaFallback_.dim(level);
+    return;
+  }
+  const std::uint64_t sequence = ++levelsSent_;
+  writer_.submit(level, [weakSelf = weak_from_this(), sequence, level](bool accepted) {
+    loop::postToMain([weakSelf, sequence, level, accepted] {
+      if (auto self = weakSelf.lock()) {
+        self->takeWriteOutcome(sequence, level, accepted);
+      }
+    });
+  });
+}
+
+// On the main thread, in the order the levels were written.
+void DisplayManager::takeWriteOutcome(std::uint64_t sequence, std::int64_t level, bool accepted) {
+  if (accepted) {
+    gammaFallback_.restoreIfDimmed();
+  } else if (sequence == levelsSent_) {
+    gammaFallback_.dim(level);
+  }
+}
+
+void DisplayManager::waitForWrites() { writer_.waitUntilIdle(); }
 
 void DisplayManager::stepBrightness(std::int64_t delta) {
   setBrightness(saturatingSum(currentBrightness, delta));

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "display/DisplayManager.h"
+#include "platform/Clock.h"
 #include "platform/DisplayPortRegistry.h"
 #include "platform/Sleeper.h"
 #include "tests/display/libraries/DisplayServiceRecord.h"
@@ -27,8 +29,9 @@ inline DisplayServiceRecord& libraryRecord() {
 }
 
 // Ports with the given service ids; the iterator is a further id. Releases
-// and pauses go to the shared timeline.
-struct FakeDisplayPorts : platform::DisplayPortRegistry, platform::Sleeper {
+// and pauses go to the shared timeline. Time passes only by pauses and
+// sleeps, at once.
+struct FakeDisplayPorts : platform::DisplayPortRegistry, platform::Sleeper, platform::Clock {
   static constexpr std::uint32_t kIterator = 900;
   explicit FakeDisplayPorts(Timeline& timeline) : timeline(timeline) {}
 
@@ -47,12 +50,25 @@ struct FakeDisplayPorts : platform::DisplayPortRegistry, platform::Sleeper {
   }
   void sleepMicroseconds(std::uint32_t microseconds) override {
     timeline.push_back("pause " + std::to_string(microseconds));
+    std::lock_guard lock(timeMutex);
+    time += std::chrono::microseconds(microseconds);
   }
+  TimePoint now() override {
+    std::lock_guard lock(timeMutex);
+    return time;
+  }
+  void sleepUntil(TimePoint deadline) override {
+    std::lock_guard lock(timeMutex);
+    time = std::max(time, deadline);
+  }
+  void advance(std::chrono::milliseconds duration) { sleepUntil(now() + duration); }
 
   Timeline& timeline;
   std::vector<std::uint32_t> services;
   std::int32_t matchingStatus = 0;
   std::size_t next_ = 0;
+  std::mutex timeMutex;
+  TimePoint time;
 };
 
 using testsupport::FakeScreens;

@@ -35,6 +35,7 @@ TEST(DisplayManagerOnI2cBuses, SendsThePacketToEveryExternalMonitorAndNeverThePa
                           std::make_shared<displaytest::FakeScreens>()});
 
   manager.setBrightness(50);
+  manager.waitForWrites();
 
   const std::vector<std::uint8_t> packet = {0x51, 0x84, 0x03, 0x10, 0x00, 0x32, 0x9A};
   std::vector<std::tuple<unsigned, int, std::vector<std::uint8_t>>> wire;

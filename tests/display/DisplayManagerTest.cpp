@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <future>
 #include <limits>
 #include <map>
 #include <set>
@@ -27,7 +28,12 @@ class DisplayManagerTest : public testing::Test {
 
   std::shared_ptr<DisplayManager> makeManager(const char* library = RECORDING_DISPLAY_SERVICE) {
     return std::make_shared<DisplayManager>(
-        DisplayManager::Services{library, ports, tables, ports, defaults, screens});
+        DisplayManager::Services{library, ports, tables, ports, defaults, screens, ports});
+  }
+  // Lets the writer finish and the main thread take its outcome.
+  static void settle(DisplayManager& manager) {
+    manager.waitForWrites();
+    testsupport::drainMainQueue();
   }
   // What `action` wrote to standard output.
   template <typename Action>
@@ -37,7 +43,36 @@ class DisplayManagerTest : public testing::Test {
     return testing::internal::GetCapturedStdout();
   }
 
+  // Sends `first`, and while its first write is held on the writer's thread
+  // hands over `during`; then lets everything finish. Notes when each write
+  // began, in the ports' time.
+  void sendHoldingTheFirstWrite(DisplayManager& manager, std::int64_t first, const Levels& during) {
+    std::promise<void> reached, release;
+    std::shared_future<void> released = release.get_future().share();
+    bool hold = true;
+    libraryRecord().answer = [&](const DisplayServiceRecord::Write&, std::int32_t status) {
+      writeTimes.push_back(ports->now());
+      if (std::exchange(hold, false)) {
+        reached.set_value();
+        released.wait();
+      }
+      return status;
+    };
+    manager.setBrightness(first);
+    reached.get_future().wait();
+    for (std::int64_t level : during) manager.setBrightness(level);
+    release.set_value();
+    settle(manager);
+    libraryRecord().answer = nullptr;
+  }
+  Levels sentLevels() const {
+    Levels sent;
+    for (const auto& write : libraryRecord().writes) sent.push_back(write.bytes[4]);
+    return sent;
+  }
+
   std::shared_ptr<FakeDisplayPorts> ports = std::make_shared<FakeDisplayPorts>(timeline());
+  std::vector<platform::Clock::TimePoint> writeTimes;
   std::shared_ptr<FakeTransferTables> tables = std::make_shared<FakeTransferTables>();
   std::shared_ptr<FakeUserDefaults> defaults = std::make_shared<FakeUserDefaults>();
   std::shared_ptr<FakeScreens> screens = std::make_shared<FakeScreens>();
@@ -59,9 +94,10 @@ TEST_F(DisplayManagerTest, RestoresOnlyALevelFromOneToHundredAndSendsNothingAtCo
   EXPECT_TRUE(tables->applied.empty());
 }
 
-// One script of calls: each level is clamped, saved and sent within the call;
-// the callbacks come later, in call order, through whatever callback is set
-// when they run, and not at all once the manager is gone.
+// One script of calls: each level is clamped and saved within the call and
+// sent once when the calls come no faster than the writer; the callbacks come
+// later, in call order, through whatever callback is set when they run, and
+// not at all once the manager is gone.
 TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) {
   struct Call {
     bool step;
@@ -78,6 +114,7 @@ TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) 
   for (const Call& c : calls) {
     c.step ? manager->stepBrightness(c.value) : manager->setBrightness(c.value);
     EXPECT_EQ(manager->currentBrightness, c.level) << (c.step ? "step " : "set ") << c.value;
+    manager->waitForWrites();
     expected.push_back(c.level);
   }
   manager->onBrightnessChanged = [&](std::int64_t level) { late.push_back(level); };
@@ -107,6 +144,7 @@ TEST_F(DisplayManagerTest, SendsTheLuminancePacketToTheDisplayAddress) {
   for (const auto& [level, bytes] : cases) {
     libraryRecord().writes.clear();
     manager->setBrightness(level);
+    manager->waitForWrites();
     ASSERT_EQ(libraryRecord().writes.size(), 1u);
     const DisplayServiceRecord::Write& write = libraryRecord().writes[0];
     EXPECT_EQ(std::tuple(write.chipAddress, write.dataAddress, write.bytes),
@@ -148,7 +186,11 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
     libraryRecord().servicesWithoutObject = c.withoutObject;
     libraryRecord().writeStatuses = c.statuses;
     auto manager = makeManager();
-    EXPECT_EQ(logOf([&] { manager->setBrightness(70); }), "");
+    EXPECT_EQ(logOf([&] {
+                manager->setBrightness(70);
+                settle(*manager);
+              }),
+              "");
     std::string joined;
     for (const std::string& entry : timeline()) joined += (joined.empty() ? "" : ", ") + entry;
     EXPECT_EQ(joined, c.timeline);
@@ -161,7 +203,10 @@ TEST_F(DisplayManagerTest, FailedPortEnumerationLogsSignedStatusAndDims) {
   ports->matchingStatus = static_cast<std::int32_t>(0xE00002C7);
   tables->displays = {4};
   auto manager = makeManager();
-  EXPECT_EQ(logOf([&] { manager->setBrightness(70); }),
+  EXPECT_EQ(logOf([&] {
+              manager->setBrightness(70);
+              settle(*manager);
+            }),
             "[DisplayManager] IOServiceGetMatchingServices failed: -536870201\n");
   EXPECT_TRUE(timeline().empty());
   EXPECT_EQ(tables->applied, (Applied{{4, {0.0f, 0.7f}}}));
@@ -187,7 +232,9 @@ TEST_F(DisplayManagerTest, LoadsTheLibraryLoggingOnceAndWithoutFunctionsDimsEver
     EXPECT_EQ(logOf([&] { manager = makeManager(library); }), loadLine);
     const std::string changeLog = logOf([&] {
       manager->setBrightness(0);
+      settle(*manager);
       manager->setBrightness(0);
+      settle(*manager);
     });
     if (loadLine == loaded) {
       EXPECT_EQ(changeLog, "");
@@ -210,11 +257,13 @@ TEST_F(DisplayManagerTest, DimsEveryListedDisplayNeverBelowTenPercent) {
   for (const auto& [level, top] : cases) {
     tables->applied.clear();
     manager->setBrightness(level);
+    settle(*manager);
     EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, top}}, {7, {0.0f, top}}})) << level;
   }
   tables->applied.clear();
   tables->displaysOnSecondCall = std::vector<std::uint32_t>{3};
   manager->setBrightness(40);
+  settle(*manager);
   EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, 0.4f}}})) << "list shrank between queries";
 }
 
@@ -223,9 +272,78 @@ TEST_F(DisplayManagerTest, PortAcceptingAgainLiftsTheSoftwareDimmingOnce) {
   tables->displays = {3, 7};
   libraryRecord().writeStatuses = {{1, {-1, -1}}};
   auto manager = makeManager();
-  for (std::int64_t level : {40, 60, 80}) manager->setBrightness(level);
+  for (std::int64_t level : {40, 60, 80}) {
+    manager->setBrightness(level);
+    settle(*manager);
+  }
   EXPECT_EQ(tables->applied,
             (Applied{{3, {0.0f, 0.4f}}, {7, {0.0f, 0.4f}}, {3, {0.0f, 1.0f}}, {7, {0.0f, 1.0f}}}));
+}
+
+using std::chrono::milliseconds;
+
+// Levels handed over while a write is on the bus wait for the port's gap;
+// of them only the newest goes out, a repeat of the level being sent too.
+TEST_F(DisplayManagerTest, SendsOnlyTheNewestOfTheLevelsThatCameDuringAWrite) {
+  const std::vector<std::pair<Levels, Levels>> cases = {
+      {{}, {10}}, {{20}, {10, 20}}, {{20, 30, 40}, {10, 40}}, {{10}, {10, 10}}};
+  ports->services = {1};
+  for (const auto& [during, sent] : cases) {
+    SCOPED_TRACE(testing::PrintToString(during));
+    libraryRecord().reset();
+    writeTimes.clear();
+    auto manager = makeManager();
+    sendHoldingTheFirstWrite(*manager, 10, during);
+    EXPECT_EQ(sentLevels(), sent);
+    for (std::size_t i = 1; i < writeTimes.size(); ++i) {
+      EXPECT_GE(writeTimes[i] - writeTimes[i - 1], PortPacing::kMessageGap);
+    }
+  }
+}
+
+// The next message to a port waits out the gap since the last one, a
+// refused write's retry included, and no longer.
+TEST_F(DisplayManagerTest, KeepsEachPortsMessagesTheGapApartAndNoFurther) {
+  struct Case {
+    milliseconds idle;
+    std::deque<std::int32_t> statuses;
+    milliseconds gap;
+  };
+  const Case cases[] = {{milliseconds(0), {}, milliseconds(50)},
+                        {milliseconds(20), {}, milliseconds(50)},
+                        {milliseconds(80), {}, milliseconds(80)},
+                        {milliseconds(0), {-1}, milliseconds(65)}};
+  ports->services = {1};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.idle.count());
+    libraryRecord().reset();
+    libraryRecord().writeStatuses = {{1, c.statuses}};
+    writeTimes.clear();
+    auto manager = makeManager();
+    sendHoldingTheFirstWrite(*manager, 10, {});
+    ports->advance(c.idle);
+    sendHoldingTheFirstWrite(*manager, 20, {});
+    ASSERT_EQ(writeTimes.size(), c.statuses.size() + 2);
+    EXPECT_EQ(writeTimes.back() - writeTimes.front(), c.gap);
+  }
+}
+
+// Only a refusal of the newest level, retry included, dims; a level refused
+// while a newer one waited never does.
+TEST_F(DisplayManagerTest, DimsOnlyWhenTheNewestLevelIsRefused) {
+  const std::vector<std::pair<std::deque<std::int32_t>, Applied>> cases = {
+      {{-1, -1}, {}}, {{0, -1, -1}, {{3, {0.0f, 0.2f}}}}, {{-1, -1, -1, -1}, {{3, {0.0f, 0.2f}}}}};
+  ports->services = {1};
+  tables->displays = {3};
+  for (const auto& [statuses, applied] : cases) {
+    SCOPED_TRACE(testing::PrintToString(statuses));
+    libraryRecord().reset();
+    libraryRecord().writeStatuses = {{1, statuses}};
+    tables->applied.clear();
+    auto manager = makeManager();
+    sendHoldingTheFirstWrite(*manager, 10, {20});
+    EXPECT_EQ(tables->applied, applied);
+  }
 }
 
 TEST_F(DisplayManagerTest, NamesTheFirstExternalScreenElseTheMainAndKeepsTheNameWhenNoneIsLeft) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ui/Screens.h"
+#include "platform/Clock.h"
 #include "platform/DisplayTransferTables.h"
 #include "platform/Sleeper.h"
 #include "platform/UserDefaults.h"
@@ -20,6 +21,12 @@ namespace testsupport {
 
 struct NoPause : platform::Sleeper {
   void sleepMicroseconds(std::uint32_t) override {}
+};
+
+// Real time, but no wait for a port's pacing.
+struct NoWait : platform::Clock {
+  TimePoint now() override { return std::chrono::steady_clock::now(); }
+  void sleepUntil(TimePoint) override {}
 };
 
 // Active displays (a different list on the second query if set) and each

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +21,9 @@ struct DisplayServiceRecord {
   // Statuses of a service's writes in turn; unlisted writes are accepted.
   std::map<std::uint32_t, std::deque<std::int32_t>> writeStatuses;
   std::set<std::uint32_t> servicesWithoutObject;
+  // When set, sees each write with its scripted status, on the writing
+  // thread, and returns the status to answer.
+  std::function<std::int32_t(const Write&, std::int32_t scripted)> answer;
   // Off for benchmarks, which only need the library to answer.
   bool recording = true;
 

@@ -39,17 +39,21 @@ extern "C" IOAVServiceRef IOAVServiceCreateWithService(void*, uint32_t service) 
 
 extern "C" int32_t IOAVServiceWriteI2C(IOAVServiceRef object, uint32_t chipAddress,
                                        uint32_t dataAddress, void* buffer, uint32_t length) {
-  const std::uint32_t service = reinterpret_cast<RecordingService*>(object)->service;
+  const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+  const DisplayServiceRecord::Write write = {reinterpret_cast<RecordingService*>(object)->service,
+                                             chipAddress, dataAddress, {bytes, bytes + length}};
   std::int32_t status = 0;
-  if (auto scripted = record.writeStatuses.find(service);
+  if (auto scripted = record.writeStatuses.find(write.service);
       scripted != record.writeStatuses.end() && !scripted->second.empty()) {
     status = scripted->second.front();
     scripted->second.pop_front();
   }
+  if (record.answer) {
+    status = record.answer(write, status);
+  }
   if (record.recording) {
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    record.writes.push_back({service, chipAddress, dataAddress, {bytes, bytes + length}});
-    note("write " + std::to_string(service) + " -> " + std::to_string(status));
+    record.writes.push_back(write);
+    note("write " + std::to_string(write.service) + " -> " + std::to_string(status));
   }
   return status;
 }

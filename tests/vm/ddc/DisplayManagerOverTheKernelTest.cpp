@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -121,6 +123,7 @@ TEST_F(DisplayManagerOverTheKernel, SendsTheLevelToEveryMonitorWithItsChecksum) 
       monitor.clearWrites();
     }
     manager->setBrightness(requested);
+    manager->waitForWrites();
     for (const vmtest::FakeMonitor& monitor : monitors) {
       EXPECT_EQ(monitor.writes(), std::vector<std::string>{onTheWire(sent)});
       EXPECT_EQ(monitor.level(), sent);
@@ -164,6 +167,8 @@ TEST_F(DisplayManagerOverTheKernel, RetriesARefusedWriteOnceAndDimsOnlyWhenNoMon
     monitors[1].refuseNext(test.refusedBySecond);
 
     manager->setBrightness(level);
+    manager->waitForWrites();
+    testsupport::drainMainQueue();
 
     EXPECT_EQ(monitors[0].writes(), expectedWrites(test.refusedByFirst));
     EXPECT_EQ(monitors[1].writes(), expectedWrites(test.refusedBySecond));
@@ -176,8 +181,64 @@ TEST_F(DisplayManagerOverTheKernel, RetriesARefusedWriteOnceAndDimsOnlyWhenNoMon
 TEST_F(DisplayManagerOverTheKernel, SkipsABusThatWentAwayAfterSysfsListedIt) {
   monitors[1].unplug();  // Its connector still links to the vanished adapter.
   manager->setBrightness(30);
+  manager->waitForWrites();
+  testsupport::drainMainQueue();
   EXPECT_EQ(monitors[0].writes(), std::vector<std::string>{onTheWire(30)});
   EXPECT_TRUE(tables->applied.empty());
+}
+
+struct Burst {
+  const char* name;
+  std::vector<int> levels;
+  std::chrono::milliseconds interval;
+};
+
+std::vector<int> levelsFrom(int first, int count) {
+  std::vector<int> levels;
+  for (int i = 0; i < count; ++i) levels.push_back(first + i);
+  return levels;
+}
+
+std::vector<int> alternating(int a, int b, int count) {
+  std::vector<int> levels;
+  for (int i = 0; i < count; ++i) levels.push_back(i % 2 == 0 ? a : b);
+  return levels;
+}
+
+// Monitors that refuse, or take and drop, whatever comes within 50 ms of the
+// last luminance command they took: after each burst they hold the program's
+// level, never saw a message in their busy window, and the screen was never
+// dimmed in software.
+TEST_F(DisplayManagerOverTheKernel, BurstsOfLevelsLandOnBusyMonitorsWithoutSoftwareDimming) {
+  using std::chrono::milliseconds;
+  const std::vector<Burst> bursts = {
+      {"held key, 30 a second for 3 s", levelsFrom(5, 90), milliseconds(33)},
+      {"slider drag, 100 levels at 60 a second", levelsFrom(0, 100), milliseconds(16)},
+      {"presets 25 and 75, 20 fast clicks", alternating(25, 75, 20), milliseconds(10)}};
+  for (const char* mode : {"nak", "ignore"}) {
+    vmtest::FakeMonitor::setBusyWindow(mode);
+    for (const Burst& burst : bursts) {
+      SCOPED_TRACE(std::string(mode) + ": " + burst.name);
+      for (const vmtest::FakeMonitor& monitor : monitors) monitor.clearWrites();
+      for (int level : burst.levels) {
+        manager->setBrightness(level);
+        testsupport::runLoopFor(burst.interval);
+      }
+      manager->waitForWrites();
+      testsupport::drainMainQueue();
+      for (const vmtest::FakeMonitor& monitor : monitors) {
+        EXPECT_EQ(monitor.level(), manager->currentBrightness);
+        const std::vector<std::string> writes = monitor.writes();
+        EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                                [](const std::string& write) {
+                                  return write.ends_with("refused") || write.ends_with("ignored");
+                                }),
+                  0)
+            << "messages in the busy window";
+      }
+      EXPECT_TRUE(tables->applied.empty());
+    }
+  }
 }
 
 }  // namespace

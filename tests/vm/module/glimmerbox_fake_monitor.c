@@ -8,12 +8,18 @@
  * can be read back from the adapter's sysfs directory:
  *
  *   writes       one line per write, oldest first, as hex bytes starting with
- *                the data address, "refused" appended when it was refused;
- *                writing anything clears the record
+ *                the data address, "refused" appended when it was refused,
+ *                "ignored" when it was acknowledged and dropped; writing
+ *                anything clears the record
  *   refuse_next  how many of the next writes fail with -ENXIO, as a monitor
  *                that is busy or asleep does; writable
  *   level        the level of the last accepted well-formed luminance
  *                command, or -1 when none arrived
+ *
+ * The module parameter "busy" gives every monitor a real monitor's busy
+ * window: for 50 ms after it took a luminance command, any message is
+ * refused with -ENXIO (busy=nak) or acknowledged and dropped (busy=ignore);
+ * busy=none, the default, takes every message. Writable at any time.
  *
  * The module parameters "unplug" and "plug" (write an index to
  * /sys/module/glimmerbox_fake_monitor/parameters/unplug or .../plug) delete
@@ -23,24 +29,31 @@
 
 #include <linux/i2c.h>
 #include <linux/kernel.h>
+#include <linux/ktime.h>
 #include <linux/module.h>
 #include <linux/mutex.h>
 #include <linux/slab.h>
 #include <linux/string.h>
 
 #define DDC_CI_ADDRESS 0x37
-/* Enough for the tests' longest run of writes between two clears. */
-#define MAX_RECORDED_WRITES 48
+/* Enough for the tests' longest run of writes between two clears, and
+ * few enough that the record fits the one page sysfs shows. */
+#define MAX_RECORDED_WRITES 128
 /* A DDC/CI write is short; longer messages are truncated in the record. */
 #define MAX_RECORDED_BYTES 16
 /* Data address, length byte, Set VCP opcode, luminance code, value, checksum. */
 #define SET_LUMINANCE_LENGTH 7
 #define MAX_MONITORS 8
+/* How long a real monitor stays busy after a Set VCP Feature. */
+#define BUSY_WINDOW_MS 50
+
+enum busy_mode { BUSY_NONE, BUSY_NAK, BUSY_IGNORE };
+enum write_outcome { WRITE_TAKEN, WRITE_REFUSED, WRITE_IGNORED };
 
 struct recorded_write {
 	u8 bytes[MAX_RECORDED_BYTES];
 	u8 length;
-	bool refused;
+	enum write_outcome outcome;
 };
 
 struct fake_monitor {
@@ -50,12 +63,39 @@ struct fake_monitor {
 	unsigned int write_count;
 	unsigned int refuse_next;
 	int level;
+	ktime_t last_taken; /* of the last luminance command taken */
+	bool took_one;
 	bool registered;
 };
 
 static unsigned int monitors = 2;
 module_param(monitors, uint, 0444);
 MODULE_PARM_DESC(monitors, "Number of fake monitors (adapters) to register");
+
+static int busy = BUSY_NONE;
+static const char *const busy_names[] = { "none", "nak", "ignore" };
+
+static int busy_set(const char *value, const struct kernel_param *kp)
+{
+	int mode = sysfs_match_string(busy_names, value);
+
+	if (mode < 0)
+		return mode;
+	WRITE_ONCE(busy, mode);
+	return 0;
+}
+
+static int busy_get(char *buffer, const struct kernel_param *kp)
+{
+	return sysfs_emit(buffer, "%s\n", busy_names[READ_ONCE(busy)]);
+}
+
+static const struct kernel_param_ops busy_ops = {
+	.set = busy_set,
+	.get = busy_get,
+};
+module_param_cb(busy, &busy_ops, NULL, 0644);
+MODULE_PARM_DESC(busy, "none, nak or ignore: what a monitor does with a message in its busy window");
 
 static struct fake_monitor *fake_monitors;
 static DEFINE_MUTEX(registration_lock);
@@ -81,26 +121,42 @@ static int luminance_of(const u8 *bytes, unsigned int length)
 	return bytes[5];
 }
 
+/* What the monitor does with a message arriving now; called with its lock held. */
+static enum write_outcome outcome_of(struct fake_monitor *monitor)
+{
+	int mode = READ_ONCE(busy);
+
+	if (monitor->refuse_next > 0) {
+		monitor->refuse_next--;
+		return WRITE_REFUSED;
+	}
+	if (mode == BUSY_NONE || !monitor->took_one ||
+	    ktime_ms_delta(ktime_get(), monitor->last_taken) >= BUSY_WINDOW_MS)
+		return WRITE_TAKEN;
+	return mode == BUSY_NAK ? WRITE_REFUSED : WRITE_IGNORED;
+}
+
 static int record_write(struct fake_monitor *monitor, const struct i2c_msg *msg)
 {
 	struct recorded_write *entry;
 	int level = luminance_of(msg->buf, msg->len);
-	bool refused;
+	enum write_outcome outcome;
 
 	mutex_lock(&monitor->lock);
-	refused = monitor->refuse_next > 0;
-	if (refused)
-		monitor->refuse_next--;
+	outcome = outcome_of(monitor);
 	if (monitor->write_count < MAX_RECORDED_WRITES) {
 		entry = &monitor->writes[monitor->write_count++];
 		entry->length = min_t(u16, msg->len, MAX_RECORDED_BYTES);
 		memcpy(entry->bytes, msg->buf, entry->length);
-		entry->refused = refused;
+		entry->outcome = outcome;
 	}
-	if (!refused && level >= 0)
+	if (outcome == WRITE_TAKEN && level >= 0) {
 		monitor->level = level;
+		monitor->last_taken = ktime_get();
+		monitor->took_one = true;
+	}
 	mutex_unlock(&monitor->lock);
-	return refused ? -ENXIO : 0;
+	return outcome == WRITE_REFUSED ? -ENXIO : 0;
 }
 
 static int fake_master_xfer(struct i2c_adapter *adapter, struct i2c_msg *msgs, int num)
@@ -137,6 +193,8 @@ static struct fake_monitor *monitor_of(struct device *dev)
 	return i2c_get_adapdata(to_i2c_adapter(dev));
 }
 
+static const char *const outcome_suffixes[] = { "", " refused", " ignored" };
+
 static ssize_t writes_show(struct device *dev, struct device_attribute *attr, char *buf)
 {
 	struct fake_monitor *monitor = monitor_of(dev);
@@ -149,7 +207,7 @@ static ssize_t writes_show(struct device *dev, struct device_attribute *attr, ch
 
 		for (j = 0; j < entry->length; j++)
 			used += sysfs_emit_at(buf, used, j ? " %02x" : "%02x", entry->bytes[j]);
-		used += sysfs_emit_at(buf, used, entry->refused ? " refused\n" : "\n");
+		used += sysfs_emit_at(buf, used, "%s\n", outcome_suffixes[entry->outcome]);
 	}
 	mutex_unlock(&monitor->lock);
 	return used;
@@ -163,6 +221,7 @@ static ssize_t writes_store(struct device *dev, struct device_attribute *attr, c
 	mutex_lock(&monitor->lock);
 	monitor->write_count = 0;
 	monitor->level = -1;
+	monitor->took_one = false;
 	mutex_unlock(&monitor->lock);
 	return count;
 }
@@ -234,6 +293,7 @@ static int register_monitor(struct fake_monitor *monitor, unsigned int index)
 	monitor->write_count = 0;
 	monitor->refuse_next = 0;
 	monitor->level = -1;
+	monitor->took_one = false;
 	adapter->owner = THIS_MODULE;
 	adapter->algo = &fake_algorithm;
 	adapter->dev.groups = fake_monitor_groups;

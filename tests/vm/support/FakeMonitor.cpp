@@ -21,6 +21,7 @@ int monitorCount() { return std::stoi(readFile(kModuleParameters + "monitors"));
 }  // namespace
 
 std::vector<FakeMonitor> FakeMonitor::plugAll() {
+  setBusyWindow("none");
   for (int index = 0; index < monitorCount(); ++index) {
     writeFile(kModuleParameters + "plug", std::to_string(index));
   }
@@ -43,6 +44,10 @@ std::vector<FakeMonitor> FakeMonitor::plugAll() {
     monitor.refuseNext(0);
   }
   return monitors;
+}
+
+void FakeMonitor::setBusyWindow(const std::string& mode) {
+  writeFile(kModuleParameters + "busy", mode);
 }
 
 std::string FakeMonitor::devicePath() const { return "/dev/i2c-" + std::to_string(bus_); }

@@ -11,8 +11,12 @@ namespace vmtest {
 class FakeMonitor {
  public:
   // Every monitor the module registers, plugged in again if a test unplugged
-  // it, with an empty record and no refusals pending; ordered by index.
+  // it, with an empty record, no refusals pending and no busy window;
+  // ordered by index.
   static std::vector<FakeMonitor> plugAll();
+  // What every monitor does with a message within 50 ms of the last
+  // luminance command it took: "none" (takes it), "nak" or "ignore".
+  static void setBusyWindow(const std::string& mode);
 
   int index() const { return index_; }
   int bus() const { return bus_; }
@@ -21,7 +25,7 @@ class FakeMonitor {
   std::uint32_t serviceId() const { return static_cast<std::uint32_t>(bus_) + 1; }
 
   // Each write as hex bytes from the data address on, "refused" appended
-  // when the monitor refused it.
+  // when the monitor refused it, "ignored" when it acknowledged and dropped it.
   std::vector<std::string> writes() const;
   void clearWrites() const;
   // The next `count` writes fail as a busy monitor's do.
