@@ -31,11 +31,10 @@ install(FILES ${GLIMMERBOX_DATA_DIR}/systemd/glimmerbox-keys.socket
         DESTINATION lib/systemd/system)
 install(FILES ${GLIMMERBOX_DATA_DIR}/sysusers/glimmerbox-keys.conf DESTINATION lib/sysusers.d)
 
-# The help page the permission banner opens and the rules file it names,
-# where the program looks for them: <prefix>/share/glimmerbox.
+# The help page the permission banner opens, where the program looks for it:
+# <prefix>/share/glimmerbox.
 install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/help)
-install(FILES ${GLIMMERBOX_INPUT_RULES} DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/udev)
 
 set(CPACK_PACKAGE_NAME glimmerbox)
 set(CPACK_PACKAGE_VENDOR "Glimmerbox")

@@ -18,8 +18,4 @@ std::string DataFiles::helpPageUrl() {
       .toStdString();
 }
 
-std::string DataFiles::inputRulesPath() {
-  return (directory() / "udev" / "70-glimmerbox-input.rules").string();
-}
-
 }  // namespace platform

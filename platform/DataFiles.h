@@ -12,8 +12,6 @@ class DataFiles {
   static std::filesystem::path directory();
   // file:// URL of the page that explains how to grant input access.
   static std::string helpPageUrl();
-  // The udev rules that grant the seat's user input access.
-  static std::string inputRulesPath();
 };
 
 }  // namespace platform

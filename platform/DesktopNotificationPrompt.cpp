@@ -10,9 +10,6 @@ namespace {
 constexpr int kExpireAsServerDecides = -1;
 }  // namespace
 
-DesktopNotificationPrompt::DesktopNotificationPrompt(std::string rulesPath)
-    : rulesPath_(std::move(rulesPath)) {}
-
 void DesktopNotificationPrompt::show() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
@@ -25,8 +22,7 @@ void DesktopNotificationPrompt::show() {
       QStringLiteral(
           "To let Glimmerbox take over the brightness keys, start its key service: "
           "sudo systemctl enable --now glimmerbox-keys.socket (the Glimmerbox package does "
-          "this when installed). Rules kept from older versions: %1")
-          .arg(QString::fromStdString(rulesPath_));
+          "this when installed).");
   notify << QStringLiteral("Glimmerbox") << 0u << QStringLiteral("display-brightness")
          << QStringLiteral("Glimmerbox needs access to the keyboard") << body << QStringList()
          << QVariantMap() << kExpireAsServerDecides;

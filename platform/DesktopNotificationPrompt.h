@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace platform {
 
 // Tells the user in a desktop notification how to give Glimmerbox access to
@@ -9,11 +7,7 @@ namespace platform {
 // is reported. Main thread only.
 class DesktopNotificationPrompt {
  public:
-  explicit DesktopNotificationPrompt(std::string rulesPath);
   void show();
-
- private:
-  std::string rulesPath_;
 };
 
 }  // namespace platform

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/DataFiles.h"
 #include "platform/KeyServiceMessage.h"
 #include "platform/KeyServiceTap.h"
 
@@ -58,7 +57,7 @@ std::string KeyServiceClient::socketPath() {
 }
 
 KeyServiceClient::KeyServiceClient(std::string socketPath)
-    : socketPath_(std::move(socketPath)), prompt_(DataFiles::inputRulesPath()) {}
+    : socketPath_(std::move(socketPath)) {}
 
 KeyServiceClient::~KeyServiceClient() {
   if (acceptedFd_ >= 0) {
