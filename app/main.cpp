@@ -48,7 +48,8 @@ int main() {
       std::fprintf(stderr, "glimmerbox: already running; opened its popover\n");
       endProcess(EXIT_SUCCESS);
     case platform::SessionInstance::Claim::unreachable:
-      std::fprintf(stderr, "glimmerbox: another instance holds %s/instance.lock but does not answer\n",
+      std::fprintf(stderr,
+                   "glimmerbox: another instance holds %s/instance.lock but does not answer\n",
                    instance.folder().c_str());
       endProcess(EXIT_FAILURE);
     case platform::SessionInstance::Claim::first:

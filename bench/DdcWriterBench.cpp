@@ -74,12 +74,12 @@ DisplayServiceRecord& record() {
 
 std::shared_ptr<DisplayManager> makeManager() {
   record();
-  return std::make_shared<DisplayManager>(DisplayManager::Services{
-      libraryPath(), std::make_shared<OnePort>(),
-      std::make_shared<testsupport::FakeTransferTables>(),
-      std::make_shared<platform::UsleepSleeper>(),
-      std::make_shared<platform::QSettingsUserDefaults>(),
-      std::make_shared<testsupport::FakeScreens>()});
+  return std::make_shared<DisplayManager>(
+      DisplayManager::Services{libraryPath(), std::make_shared<OnePort>(),
+                               std::make_shared<testsupport::FakeTransferTables>(),
+                               std::make_shared<platform::UsleepSleeper>(),
+                               std::make_shared<platform::QSettingsUserDefaults>(),
+                               std::make_shared<testsupport::FakeScreens>()});
 }
 
 // The monitor behind the port, answering on the writer's thread: refuses
@@ -140,7 +140,9 @@ void MainThreadTimePerChangeWithARefusingPort(benchmark::State& state) {
   record().answer = nullptr;
   reportMilliseconds(state, stalls);
 }
-BENCHMARK(MainThreadTimePerChangeWithARefusingPort)->Iterations(kLevelChanges / 10)->UseManualTime();
+BENCHMARK(MainThreadTimePerChangeWithARefusingPort)
+    ->Iterations(kLevelChanges / 10)
+    ->UseManualTime();
 
 // A drag of 30 levels against a monitor with a busy window; measured from
 // the last change to the moment the monitor took that level.

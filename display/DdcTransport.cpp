@@ -96,9 +96,9 @@ bool DdcTransport::writeToPort(std::uint32_t service, Packet& bytes) {
 
 bool DdcTransport::writeWithOneRetry(std::uint32_t service, IOAVServiceRef object, Packet& bytes) {
   auto write = [&] {
-    const bool accepted = library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress,
-                                            bytes.data(),
-                                            static_cast<std::uint32_t>(bytes.size())) == kAccepted;
+    const bool accepted =
+        library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress, bytes.data(),
+                          static_cast<std::uint32_t>(bytes.size())) == kAccepted;
     pacing_.noteMessage(service);
     return accepted;
   };

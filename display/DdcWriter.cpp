@@ -1,7 +1,6 @@
 #include "display/DdcWriter.h"
 
-DdcWriter::DdcWriter(DdcTransport& transport)
-    : transport_(transport), thread_([this] { run(); }) {}
+DdcWriter::DdcWriter(DdcTransport& transport) : transport_(transport), thread_([this] { run(); }) {}
 
 DdcWriter::~DdcWriter() {
   {

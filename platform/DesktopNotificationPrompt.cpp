@@ -18,11 +18,10 @@ void DesktopNotificationPrompt::show() {
   QDBusMessage notify = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
                                                        "/org/freedesktop/Notifications",
                                                        "org.freedesktop.Notifications", "Notify");
-  const QString body =
-      QStringLiteral(
-          "To let Glimmerbox take over the brightness keys, start its key service: "
-          "sudo systemctl enable --now glimmerbox-keys.socket (the Glimmerbox package does "
-          "this when installed).");
+  const QString body = QStringLiteral(
+      "To let Glimmerbox take over the brightness keys, start its key service: "
+      "sudo systemctl enable --now glimmerbox-keys.socket (the Glimmerbox package does "
+      "this when installed).");
   notify << QStringLiteral("Glimmerbox") << 0u << QStringLiteral("display-brightness")
          << QStringLiteral("Glimmerbox needs access to the keyboard") << body << QStringList()
          << QVariantMap() << kExpireAsServerDecides;

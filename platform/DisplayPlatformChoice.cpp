@@ -27,9 +27,9 @@ DisplayChoice chooseNamedPlatform(const DisplayEnvironment& environment,
                                   const DisplayProbes& probes) {
   const std::string& named = environment.qtPlatform;
   if (named == "xcb" && !probes.x11Answers()) {
-    return missing("QT_QPA_PLATFORM=xcb, but no X server answers on DISPLAY=" +
-                       environment.x11Display,
-                   !environment.x11Display.empty());
+    return missing(
+        "QT_QPA_PLATFORM=xcb, but no X server answers on DISPLAY=" + environment.x11Display,
+        !environment.x11Display.empty());
   }
   if (named == "wayland" && !probes.waylandAnswers()) {
     return missing("QT_QPA_PLATFORM=wayland, but no compositor answers on WAYLAND_DISPLAY=" +

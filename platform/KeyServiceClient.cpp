@@ -56,8 +56,7 @@ std::string KeyServiceClient::socketPath() {
   return chosen != nullptr && *chosen != '\0' ? chosen : kSocketPath;
 }
 
-KeyServiceClient::KeyServiceClient(std::string socketPath)
-    : socketPath_(std::move(socketPath)) {}
+KeyServiceClient::KeyServiceClient(std::string socketPath) : socketPath_(std::move(socketPath)) {}
 
 KeyServiceClient::~KeyServiceClient() {
   if (acceptedFd_ >= 0) {

@@ -41,7 +41,9 @@ extern "C" int32_t IOAVServiceWriteI2C(IOAVServiceRef object, uint32_t chipAddre
                                        uint32_t dataAddress, void* buffer, uint32_t length) {
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
   const DisplayServiceRecord::Write write = {reinterpret_cast<RecordingService*>(object)->service,
-                                             chipAddress, dataAddress, {bytes, bytes + length}};
+                                             chipAddress,
+                                             dataAddress,
+                                             {bytes, bytes + length}};
   std::int32_t status = 0;
   if (auto scripted = record.writeStatuses.find(write.service);
       scripted != record.writeStatuses.end() && !scripted->second.empty()) {
