@@ -66,7 +66,7 @@ TEST_F(BrightnessHUDTest, CentresAboveTheMainScreensVisibleLowerEdgeAndStaysPutW
   }
 }
 
-TEST_F(BrightnessHUDTest, DrawsADarkCapsuleWithAWhiteSunBarAndText) {
+TEST_F(BrightnessHUDTest, DrawsADarkCapsuleWithAWhiteSunAndBar) {
   hud->show(40);
   QWidget* widget = ui::bridge::widgetOf(content);
   QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
@@ -83,11 +83,6 @@ TEST_F(BrightnessHUDTest, DrawsADarkCapsuleWithAWhiteSunBarAndText) {
   EXPECT_TRUE(isWhite(26, 25)) << "the sun's disc";
   EXPECT_TRUE(isWhite(48 + 115 * 0.3, 25)) << "the bar, filled to 40 %";
   EXPECT_FALSE(isWhite(48 + 115 * 0.6, 25)) << "the bar's track beyond 40 %";
-  int whiteInLabel = 0;
-  for (int i = 0; i < 44 * 16; ++i) {
-    whiteInLabel += isWhite(168 + i % 44, 17 + i / 44);
-  }
-  EXPECT_GT(whiteInLabel, 20) << "the text";
 }
 
 TEST_F(BrightnessHUDTest,
@@ -129,13 +124,6 @@ TEST_F(BrightnessHUDTest, EachShowRestartsTheHoldAndAShowDuringTheFadeOutKeepsTh
   EXPECT_EQ(panel.alphaValue(), 1.0);
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !panel.isVisible(); }, 2s));
   EXPECT_GE(clock.elapsed() - lastShow, 1750);
-}
-
-TEST(BrightnessHUDDeathTest, RefusesToBeRestoredOrGivenAWindow) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_DEATH(BrightnessHUD{ui::Coder{}}, "init\\(coder:\\) has not been implemented");
-  EXPECT_DEATH(BrightnessHUD{std::make_shared<ui::Panel>(ui::Rect{0, 0, 220, 50})},
-               "builds its own panel");
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include "platform/InputDeviceSource.h"
 
 // A scripted stand-in for the kernel's input devices: the test types events
-// into a device, the tap reads them on its input thread, and what it writes
-// to the device's clone is collected for the test to compare.
+// into a device and the tap reads them on its input thread. Hot-plugging and
+// what reaches the clones are covered against the kernel (tests/vm/input).
 namespace fakeinput {
 
 using platform::InputEvent;
@@ -41,31 +41,23 @@ struct Signal {
 
 // Everything the test and the tap share about one device. Guarded by `mutex`.
 struct Device {
-  Device(std::string name, std::set<std::uint16_t> keys) : name(name), keys(keys) {}
+  Device(std::set<std::uint16_t> keys) : keys(keys) {}
 
   std::mutex mutex;
   std::condition_variable changed;
-  std::string name;
   std::set<std::uint16_t> keys;
-  platform::InputDevice::KeyBits down;  // the kernel's view: ahead of what was read
   std::deque<InputEvent> pending;
   Signal readable, feedbackReadable;
-  bool gone = false, grabbed = false, cloneExists = false;
-  std::string cloneName;
-  Events cloneOutput;
+  bool cloneExists = false;
   Events clientFeedback;  // what applications sent to the clone
   Events deviceFeedback;  // what reached the device
   // For timing without the lock: when the clone was last written, and how often.
   std::atomic<std::int64_t> lastCloneWriteNs{0};
   std::atomic<int> cloneWrites{0};
 
-  // The user presses, repeats or releases keys; one call is one batch.
   void type(const Events& events) {
     std::lock_guard lock(mutex);
-    for (const InputEvent& event : events) {
-      if (event.type == EV_KEY && event.value != 2) down.set(event.code, event.value == 1);
-      pending.push_back(event);
-    }
+    pending.insert(pending.end(), events.begin(), events.end());
     readable.raise();
   }
   void sendFeedbackToClone(const Events& events) {
@@ -93,9 +85,7 @@ class Clone : public platform::VirtualInputDevice {
   ~Clone() override {
     d_->update([&] { d_->cloneExists = false; });
   }
-  void write(std::span<const InputEvent> events) override {
-    d_->update(
-        [&] { d_->cloneOutput.insert(d_->cloneOutput.end(), events.begin(), events.end()); });
+  void write(std::span<const InputEvent>) override {
     d_->lastCloneWriteNs =
         std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
     d_->cloneWrites.fetch_add(1);
@@ -116,29 +106,24 @@ class OpenDevice : public platform::InputDevice {
  public:
   explicit OpenDevice(std::shared_ptr<Device> device) : d_(device) {}
   int fd() const override { return d_->readable.fd; }
-  std::string name() const override { return d_->name; }
+  std::string name() const override { return "Fake keyboard"; }
   bool canSendKey(std::uint16_t code) const override { return d_->keys.count(code) != 0; }
-  KeyBits keysDown() override {
-    return d_->update([&] { return d_->down; });
-  }
-  bool setGrabbed(bool grabbed) override {
-    d_->update([&] { d_->grabbed = grabbed; });
-    return true;
-  }
+  KeyBits keysDown() override { return {}; }
+  bool setGrabbed(bool) override { return true; }
   ReadStatus read(Events& events) override {
     return d_->update([&] {
       d_->readable.clear();
       events.insert(events.end(), d_->pending.begin(), d_->pending.end());
       d_->pending.clear();
-      return d_->gone ? ReadStatus::Gone : ReadStatus::Ok;
+      return ReadStatus::Ok;
     });
   }
   void writeFeedback(std::span<const InputEvent> events) override {
     d_->update(
         [&] { d_->deviceFeedback.insert(d_->deviceFeedback.end(), events.begin(), events.end()); });
   }
-  std::unique_ptr<platform::VirtualInputDevice> createClone(const std::string& name) override {
-    d_->update([&] { d_->cloneExists = true, d_->cloneName = name; });
+  std::unique_ptr<platform::VirtualInputDevice> createClone(const std::string&) override {
+    d_->update([&] { d_->cloneExists = true; });
     return std::make_unique<Clone>(d_);
   }
 
@@ -146,42 +131,17 @@ class OpenDevice : public platform::InputDevice {
   std::shared_ptr<Device> d_;
 };
 
-// The set of devices and the hot-plug stream.
+// The set of devices; nothing is ever hot-plugged.
 struct System {
-  using Change = platform::InputDeviceSource::Change;
   std::mutex mutex;
   std::map<std::string, std::shared_ptr<Device>> devices;
-  std::vector<Change> changes;
   Signal changesReadable;
   bool uinputWritable = true;
   bool listable = true;
 
-  std::shared_ptr<Device> add(const std::string& path, std::string name,
-                              std::set<std::uint16_t> keys) {
+  std::shared_ptr<Device> add(const std::string& path, std::string, std::set<std::uint16_t> keys) {
     std::lock_guard lock(mutex);
-    return devices[path] = std::make_shared<Device>(name, keys);
-  }
-  std::shared_ptr<Device> plug(const std::string& path, std::string name,
-                               std::set<std::uint16_t> keys) {
-    auto device = add(path, name, keys);
-    announce({Change::Kind::Added, path});
-    return device;
-  }
-  void unplug(const std::string& path) {
-    std::shared_ptr<Device> device;
-    {
-      std::lock_guard lock(mutex);
-      device = devices.at(path);
-      devices.erase(path);
-    }
-    announce({Change::Kind::Removed, path});
-    device->update([&] { device->gone = true; });
-    device->readable.raise();
-  }
-  void announce(Change change) {
-    std::lock_guard lock(mutex);
-    changes.push_back(change);
-    changesReadable.raise();
+    return devices[path] = std::make_shared<Device>(keys);
   }
 };
 
@@ -202,11 +162,7 @@ class Source : public platform::InputDeviceSource {
     return found == s_->devices.end() ? nullptr : std::make_unique<OpenDevice>(found->second);
   }
   int changesFd() const override { return s_->changesReadable.fd; }
-  std::vector<Change> readChanges() override {
-    std::lock_guard lock(s_->mutex);
-    s_->changesReadable.clear();
-    return std::exchange(s_->changes, {});
-  }
+  std::vector<Change> readChanges() override { return {}; }
 
  private:
   std::shared_ptr<System> s_;

@@ -4,8 +4,6 @@
 
 #include <QSlider>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 #include "app/ui/Box.h"
 #include "app/ui/Button.h"
@@ -13,16 +11,9 @@
 #include "app/ui/TextField.h"
 #include "app/ui/ViewBridge.h"
 #include "display/DisplayManager.h"
-#include "platform/XdgAutostartLoginItem.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 #include "tests/support/FakeKeyboardServices.h"
-
-namespace ui {
-void PrintTo(const Rect& r, std::ostream* out) {
-  *out << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
-}
-}  // namespace ui
 
 namespace {
 
@@ -216,25 +207,6 @@ TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStat
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
     EXPECT_EQ(built.checkbox().state(), c.after) << c.line;
   }
-}
-
-TEST_F(MenuBarViewControllerTest, LaunchAtLoginFailureCarriesTheAutostartEntrysReason) {
-  const std::filesystem::path configHome =
-      std::filesystem::temp_directory_path() / "glimmerbox-popover-login";
-  std::filesystem::create_directories(configHome);
-  std::ofstream(configHome / "autostart") << "a file where the directory should be";
-  const auto withRealItem = make(std::make_shared<platform::XdgAutostartLoginItem>(
-      configHome / "autostart" / "glimmerbox.desktop", "/usr/bin/glimmerbox"));
-  ui::Button& checkbox = Controls(*withRealItem->view()).checkbox();
-
-  testing::internal::CaptureStdout();
-  checkbox.performClick();
-  const std::string line = testing::internal::GetCapturedStdout();
-  std::filesystem::remove_all(configHome);
-  EXPECT_EQ(line.rfind("[Glimmerbox] Error toggling launch at login: Cannot create", 0), 0u)
-      << line;
-  EXPECT_NE(line.find((configHome / "autostart").string()), std::string::npos) << line;
-  EXPECT_EQ(checkbox.state(), ui::ControlState::Off);
 }
 
 TEST_F(MenuBarViewControllerTest, ControlsActWhileTheControllerLivesAndDoNothingAfter) {

@@ -3,10 +3,8 @@
 #include <QSlider>
 #include <cmath>
 
-#include "app/ui/Button.h"
 #include "app/ui/ProgressIndicator.h"
 #include "app/ui/Slider.h"
-#include "app/ui/TextField.h"
 #include "app/ui/ViewBridge.h"
 
 namespace {
@@ -44,43 +42,6 @@ TEST(Slider, ValuesSetFromCodeStayInRangeAndSendNothing) {
     EXPECT_DOUBLE_EQ(slider.doubleValue(), expected) << set;
   }
   EXPECT_EQ(sends, 0);
-}
-
-TEST(Button, AClickSendsTheButtonWithItsTagAndACheckboxsNewState) {
-  std::vector<std::int64_t> tags;
-  std::vector<std::shared_ptr<ui::Button>> presets;
-  for (int level : {25, 50, 75, 100}) {
-    presets.push_back(ui::Button::pushButton(
-        std::to_string(level) + "%", [&](ui::Button& sender) { tags.push_back(sender.tag()); }));
-    presets.back()->setTag(level);
-  }
-  presets[3]->performClick();
-  presets[0]->performClick();
-  EXPECT_EQ(tags, (std::vector<std::int64_t>{100, 25}));
-
-  std::vector<ui::ControlState> seen;
-  auto checkbox =
-      ui::Button::checkbox("Start on login", [&](ui::Button& b) { seen.push_back(b.state()); });
-  checkbox->performClick();
-  checkbox->performClick();
-  checkbox->setState(ui::ControlState::On);  // From code: no action.
-  EXPECT_EQ(seen, (std::vector<ui::ControlState>{ui::ControlState::On, ui::ControlState::Off}));
-  EXPECT_EQ(checkbox->state(), ui::ControlState::On);
-}
-
-TEST(TextField, ALongTextIsCutAtItsTailOnlyWhenAskedTo) {
-  ui::TextField label(ui::Rect{42, 168, 170, 20});
-  label.setFont(ui::Font::systemFont(13, ui::FontWeight::Semibold));
-  const std::string longName = "An Extraordinarily Long Monitor Model Name 34\" UltraWide";
-  label.setStringValue(longName);
-  EXPECT_EQ(label.displayedText(), longName) << "clipped, not rewritten, by default";
-  label.setLineBreakMode(ui::LineBreakMode::TruncatingTail);
-  const std::string shown = label.displayedText();
-  EXPECT_LT(shown.size(), longName.size());
-  EXPECT_EQ(shown.substr(0, 5), "An Ex");
-  EXPECT_EQ(shown.substr(shown.size() - 3), "\u2026");
-  label.setStringValue("DELL U2720Q");
-  EXPECT_EQ(label.displayedText(), "DELL U2720Q");
 }
 
 TEST(ProgressIndicator, FillsTheShareOfItsRangeClamped) {

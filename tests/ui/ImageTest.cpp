@@ -3,34 +3,10 @@
 #include <QImage>
 
 #include "app/ui/BackdropBlur.h"
-#include "app/ui/BezierPath.h"
-#include "app/ui/Color.h"
 #include "app/ui/Image.h"
 #include "app/ui/ImageBridge.h"
 
 namespace {
-
-// Draws its lower-left quarter in the image's own y-up space at any size; as
-// a template it shows only that shape, in the tint.
-TEST(DrawnImage, DrawsYUpwardsInItsOwnSpaceAndAsATemplateInTheTint) {
-  std::vector<ui::Rect> destinations;
-  auto image = ui::Image::drawn({18, 18}, false, [&destinations](ui::Rect destination) {
-    destinations.push_back(destination);
-    ui::Color::black().setFill();
-    ui::BezierPath::roundedRect({0, 0, 9, 9}, 0, 0).fill();
-    return true;
-  });
-  for (int pixels : {18, 54}) {
-    const QImage bitmap = ui::bridge::renderImage(*image, {pixels, pixels}, Qt::white);
-    EXPECT_EQ(bitmap.pixel(1, pixels - 2), qRgb(0, 0, 0)) << pixels << ": lower left filled";
-    EXPECT_EQ(qAlpha(bitmap.pixel(1, 1)), 0) << pixels << ": upper left empty";
-  }
-  EXPECT_EQ(destinations, (std::vector<ui::Rect>(2, {0, 0, 18, 18})));
-  image->setTemplate(true);
-  const QImage bitmap = ui::bridge::renderImage(*image, {18, 18}, Qt::white);
-  EXPECT_EQ(bitmap.pixel(2, 16), qRgb(255, 255, 255));
-  EXPECT_EQ(qAlpha(bitmap.pixel(16, 2)), 0);
-}
 
 TEST(SystemSymbol, TheFourSymbolsAreDrawnInTheTintLargerWhenConfiguredAndOthersAreMissing) {
   for (const char* name : {"sun.max.fill", "sun.min", "display", "exclamationmark.triangle.fill"}) {

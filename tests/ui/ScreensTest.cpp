@@ -46,19 +46,6 @@ TEST(QtScreens, NamesAScreenAfterItsModelAndAnyBuiltInConnectorAsBuiltIn) {
   }
 }
 
-TEST(QtScreens, ListsQtScreensInOrderWithPrimaryAsMainAtTheOrigin) {
-  const ui::QtScreens screens;
-  ASSERT_EQ(screens.screens().size(), QGuiApplication::screens().size());
-  const auto main = screens.mainScreen();
-  ASSERT_TRUE(main.has_value());
-  const QScreen* primary = QGuiApplication::primaryScreen();
-  const QRect geometry = primary->geometry();
-  EXPECT_EQ(main->frame,
-            (ui::Rect{static_cast<double>(geometry.x()), 0, static_cast<double>(geometry.width()),
-                      static_cast<double>(geometry.height())}));
-  EXPECT_EQ(main->localizedName, primary->name().toStdString());
-}
-
 struct CountingScreens : ui::Screens {
   std::vector<ui::Screen> screens() const override { return ++reads, std::vector{screen}; }
   std::optional<ui::Screen> mainScreen() const override { return ++reads, screen; }

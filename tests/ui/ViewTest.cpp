@@ -42,39 +42,6 @@ TEST(View, SubviewsKeepTheirDistanceFromTheLowerEdgeWhenTheParentGrowsAndShrinks
   EXPECT_EQ(qtGeometry(*button), QRect(168, 8, 72, 26));
 }
 
-TEST(View, LaterSubviewsDrawOverEarlierOnesAndHidingTakesTheSubviewsAlong) {
-  ui::View root(Rect{0, 0, 100, 100});
-  auto first = std::make_shared<ui::View>(Rect{0, 0, 50, 50});
-  auto second = std::make_shared<ui::View>(Rect{0, 0, 50, 50});
-  auto inner = std::make_shared<ui::View>(Rect{0, 0, 10, 10});
-  root.addSubview(first);
-  root.addSubview(second);
-  first->addSubview(inner);
-  EXPECT_EQ(root.subviews(), (std::vector<std::shared_ptr<ui::View>>{first, second}));
-  QWidget* rootWidget = ui::bridge::widgetOf(root);
-  EXPECT_EQ(rootWidget->children(),
-            (QObjectList{ui::bridge::widgetOf(*first), ui::bridge::widgetOf(*second)}));
-
-  first->setHidden(true);
-  EXPECT_FALSE(ui::bridge::widgetOf(*inner)->isVisibleTo(rootWidget));
-  EXPECT_FALSE(inner->isHidden());
-  first->setHidden(false);
-  EXPECT_TRUE(ui::bridge::widgetOf(*inner)->isVisibleTo(rootWidget));
-}
-
-TEST(View, ASubviewHeldElsewhereOutlivesItsParent) {
-  auto child = std::make_shared<ui::View>(Rect{1, 2, 3, 4});
-  {
-    ui::View parent(Rect{0, 0, 10, 10});
-    parent.addSubview(child);
-    EXPECT_EQ(child->superview(), &parent);
-  }
-  EXPECT_EQ(child->superview(), nullptr);
-  ASSERT_NE(ui::bridge::widgetOf(*child), nullptr);
-  child->setFrame({0, 0, 5, 5});
-  EXPECT_FALSE(ui::bridge::widgetOf(*child)->isVisible());
-}
-
 // Only a layer draws: a rounded background with its border on the edge.
 TEST(View, ALayerDrawsARoundedBackgroundWithABorderInsideTheBounds) {
   ui::View view(Rect{0, 0, 100, 40});

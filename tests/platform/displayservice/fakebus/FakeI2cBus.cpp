@@ -72,7 +72,6 @@ ssize_t fakeWrite(int fd, const void* data, size_t length) {
   FakeI2cBus::Descriptor* descriptor = nullptr;
   FakeI2cBus::Bus* bus = busOf(fd, descriptor);
   if (bus == nullptr) return -1;
-  if (bus->writeError != 0) return failWith(bus->writeError);
   const std::size_t accepted = bus->shortWrite != 0 ? bus->shortWrite : length;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   fake().written.push_back(
@@ -82,12 +81,7 @@ ssize_t fakeWrite(int fd, const void* data, size_t length) {
 
 int fakeFlock(int fd, int operation) {
   FakeI2cBus::Descriptor* descriptor = nullptr;
-  FakeI2cBus::Bus* bus = busOf(fd, descriptor);
-  if (bus == nullptr) return -1;
-  if ((operation & LOCK_UN) == 0 && bus->lockRefusals != 0) {
-    bus->lockRefusals -= bus->lockRefusals > 0 ? 1 : 0;
-    return failWith(EWOULDBLOCK);
-  }
+  if (busOf(fd, descriptor) == nullptr) return -1;
   descriptor->locked = (operation & LOCK_UN) == 0;
   return 0;
 }
@@ -95,9 +89,7 @@ int fakeFlock(int fd, int operation) {
 int fakeClose(int fd) { return fake().descriptors.erase(fd) == 0 ? failWith(EBADF) : ::close(fd); }
 
 const GlimmerboxDisplayServiceSystemCalls kFakeCalls = {
-    fakeOpen,  fakeIoctl,
-    fakeWrite, fakeFlock,
-    fakeClose, [](unsigned int microseconds) { fake().microsecondsSlept += microseconds; },
+    fakeOpen, fakeIoctl, fakeWrite, fakeFlock, fakeClose, [](unsigned int) {},
 };
 
 }  // namespace

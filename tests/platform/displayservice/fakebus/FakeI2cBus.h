@@ -21,11 +21,9 @@ struct I2cWrite {
 // /proc/self/fd. Tests set a bus's faults in `buses` directly.
 struct FakeI2cBus {
   struct Bus {
-    int writeError = 0;          // every write fails with this errno
     std::size_t shortWrite = 0;  // every write takes only this many bytes
     int addressError = 0;        // addressing fails with this errno
     int claimedAddress = -1;     // a kernel driver holds it: plain addressing fails with EBUSY
-    int lockRefusals = 0;        // another program holds the lock this many tries (-1: for good)
   };
   struct Descriptor {
     unsigned bus = 0;
@@ -38,8 +36,6 @@ struct FakeI2cBus {
   // Back to no buses, no failures, nothing recorded, the fake in force.
   void reset();
   void addBus(unsigned bus) { buses[bus] = Bus(); }
-  void removeBus(unsigned bus) { buses.erase(bus); }
-  void refuseWrites(unsigned bus, int error) { buses.at(bus).writeError = error; }
   const std::vector<I2cWrite>& writes() const { return written; }
   void clearWrites() { written.clear(); }
   std::size_t openDescriptors() const { return descriptors.size(); }
@@ -49,7 +45,6 @@ struct FakeI2cBus {
   std::map<int, Descriptor> descriptors;
   std::vector<I2cWrite> written;
   int lastOpenFlags = 0;
-  std::uint64_t microsecondsSlept = 0;
 };
 
 }  // namespace testsupport
