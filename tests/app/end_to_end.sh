@@ -106,11 +106,6 @@ wait_for 2 no_popover || fail "a click on the icon did not close the popover"
 sleep 0.6
 no_popover || fail "the popover reopened after closing"
 
-click_at "$icon_x" "$icon_y"
-wait_for 2 popover || fail "the popover did not open again"
-click_at "$icon_x" "$icon_y"
-wait_for 2 no_popover || fail "the popover did not close again"
-sleep 0.6
 
 # A second start hands over to the first: the popover opens, one icon stays.
 # Run in a subshell: the program replaces it, so $! is the program.

@@ -143,35 +143,6 @@ TEST_F(KeyboardInterceptorTest, LostAccessDropsTheTapShowsUntrustedAndComesBack)
                                       "poll", kGranted, "tap", kStarted, "trusted"}));
 }
 
-TEST_F(KeyboardInterceptorTest, GrantIsReportedEvenIfNothingElseHoldsTheInterceptor) {
-  interceptor->checkAndRequestPermissions();
-  fakes.access->trusted = true;
-  std::weak_ptr<KeyboardInterceptor> weak = interceptor;
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
-  interceptor.reset();  // Dropped after the tick, before its posted report runs.
-  testsupport::drainMainQueue();
-  EXPECT_EQ(journal->finish().back(), "trusted");
-  EXPECT_TRUE(weak.expired());
-}
-
-TEST_F(KeyboardInterceptorTest, AskingAgainReplacesThePollAndStoppingEndsIt) {
-  interceptor->checkAndRequestPermissions();
-  interceptor->checkAndRequestPermissions();
-  testsupport::runLoopFor(1500ms);
-  interceptor->stopEventTap();
-  testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(journal->finish(),
-            (Lines{"prompt", "untrusted", kPrompting, "prompt", "untrusted", kPrompting, "poll"}));
-}
-
-TEST_F(KeyboardInterceptorTest, StartingTwiceMakesOneTapAndStartingAfterStopMakesAnother) {
-  interceptor->startEventTap();
-  interceptor->startEventTap();
-  interceptor->stopEventTap();
-  interceptor->startEventTap();
-  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted, "tap", kStarted}));
-}
-
 TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedOnTheMainThreadInOrder) {
   interceptor->startEventTap();
   const std::pair<platform::TapEvent, TapVerdict> keys[] = {
@@ -210,12 +181,6 @@ TEST_F(KeyboardInterceptorTest, SwitchedOffTapIsSwitchedOnAgainOnlyWhileItExists
   interceptor->stopEventTap();
   EXPECT_EQ(feedFromInputThread({te::kTapDisabledByUserInput}), TapVerdict::Pass);
   EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
-}
-
-TEST_F(KeyboardInterceptorTest, GrantButtonOpensTheHelpPageAndNothingElse) {
-  interceptor->openAccessibilityPreferences();
-  EXPECT_EQ(fakes.opener->opened, Lines{fakes.services().accessHelpUrl});
-  EXPECT_EQ(journal->queries, 0);
 }
 
 }  // namespace

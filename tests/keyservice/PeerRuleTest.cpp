@@ -16,7 +16,7 @@ TEST(PeerRule, OnlyTheActiveOwnerAloneIsAdmitted) {
       {1000, 1000, true, Refusal::Busy},
       {1001, 1000, false, Refusal::NotSessionOwner},
       {1001, 1000, true, Refusal::NotSessionOwner},
-      {0, 1000, false, Refusal::NotSessionOwner},  // root owns no session here
+      {0, 1000, false, Refusal::NotSessionOwner},             // root owns no session here
       {1000, std::nullopt, false, Refusal::NotSessionOwner},  // no active session
   };
   for (const Case& c : cases) {

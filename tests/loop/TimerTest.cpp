@@ -9,15 +9,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(Timer, InvalidatedBeforeItsIntervalNeverFires) {
-  int firings = 0;
-  auto timer = loop::Timer::scheduled(30ms, false, [&](loop::Timer&) { ++firings; });
-  timer->invalidate();
-  testsupport::runLoopFor(80ms);
-  EXPECT_EQ(firings, 0);
-  EXPECT_FALSE(timer->isValid());
-}
-
 TEST(Timer, OneShotFiresOnceAfterItsIntervalAndIsKeptAliveByTheLoop) {
   int firings = 0;
   QElapsedTimer clock;
