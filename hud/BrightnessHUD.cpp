@@ -7,6 +7,7 @@
 
 #include "app/ui/AnimationContext.h"
 #include "app/ui/CachedScreens.h"
+#include "display/LevelText.h"
 
 namespace {
 
@@ -33,8 +34,6 @@ constexpr double kFadeOutSeconds = 0.35;
   std::fflush(stderr);
   std::abort();
 }
-
-std::string levelText(std::int64_t level) { return std::to_string(level) + "%"; }
 
 }  // namespace
 

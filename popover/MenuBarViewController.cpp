@@ -15,7 +15,7 @@
 #include "keys/KeyboardInterceptor.h"
 #include "platform/Log.h"
 #include "platform/XdgAutostartLoginItem.h"
-#include "popover/LevelText.h"
+#include "display/LevelText.h"
 #include "popover/PopoverLayout.h"
 
 namespace layout = popover_layout;
