@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "keys/TapEventClassification.h"
 #include "platform/KeyServiceClient.h"
@@ -34,34 +36,23 @@ void say(const std::string& line) {
   std::fflush(stdout);
 }
 
-bool refusedAccess(const std::string& path, int flags) {
-  const int fd = open(path.c_str(), flags | O_CLOEXEC);
-  if (fd >= 0) {
-    close(fd);
-    say("opened " + path);
-    return false;
-  }
-  if (errno != EACCES) {
-    say(path + ": " + std::strerror(errno));
-    return false;
-  }
-  return true;
-}
-
+// True when every input device and uinput refuse this user, as the
+// package's device rules make them do.
 bool deniedEveryInputDevice() {
-  int denied = 0;
+  std::vector<std::pair<std::string, int>> devices = {{"/dev/uinput", O_WRONLY}};
   for (const auto& entry : std::filesystem::directory_iterator("/dev/input")) {
     if (entry.path().filename().string().starts_with("event")) {
-      if (!refusedAccess(entry.path(), O_RDONLY)) {
-        return false;
-      }
-      ++denied;
+      devices.emplace_back(entry.path(), O_RDONLY);
     }
   }
-  if (!refusedAccess("/dev/uinput", O_WRONLY)) {
-    return false;
+  for (const auto& [path, flags] : devices) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd >= 0 || errno != EACCES) {
+      say(path + ": " + (fd >= 0 ? "opened" : std::strerror(errno)));
+      return false;
+    }
   }
-  say("denied " + std::to_string(denied + 1));
+  say("denied " + std::to_string(devices.size()));
   return true;
 }
 

@@ -45,7 +45,7 @@ bool perform(vmtest::VirtualKeyboard& keyboard, const std::string& action) {
     keyboard.press(key->second);
     for (int i = 0; i < kRepeatsInAHold; ++i) {
       std::this_thread::sleep_for(kRepeatInterval);
-      keyboard.repeat(key->second);
+      keyboard.sendAll({{key->second, vmtest::VirtualKeyboard::kRepeated}});
     }
     keyboard.release(key->second);
   } else if (release) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,26 @@ std::optional<std::string> EventNode::waitForDevice(const std::string& name,
   }
 }
 
+std::vector<Event> EventNode::eventsUntilGone(const std::string& path,
+                                              const std::function<void()>& removal) {
+  EventNode node(path);
+  std::atomic<bool> waiting = false;
+  std::thread reader([&] {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    pollfd ready{node.fd_, POLLIN, 0};
+    do {
+      waiting = true;
+    } while (poll(&ready, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) == 1 &&
+             node.readAvailable() && std::chrono::steady_clock::now() < deadline);
+  });
+  while (!waiting) {
+    std::this_thread::yield();
+  }
+  removal();
+  reader.join();
+  return node.pending_;
+}
+
 bool EventNode::deviceExists(const std::string& name) { return findDevice(name).has_value(); }
 
 bool EventNode::readAvailable() {
@@ -80,34 +101,23 @@ bool EventNode::readAvailable() {
   }
 }
 
-void EventNode::readUntil(const std::function<bool()>& done) {
+std::vector<Event> EventNode::readUpTo(const Event& last) {
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  while (readAvailable() && !done()) {
+  for (;;) {
+    const bool present = readAvailable();
+    auto position = std::find(pending_.begin(), pending_.end(), last);
+    if (position != pending_.end()) {
+      std::vector<Event> before(pending_.begin(), position);
+      pending_.erase(pending_.begin(), position + 1);
+      return before;
+    }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      return;
-    }
     pollfd ready{fd_, POLLIN, 0};
-    poll(&ready, 1, static_cast<int>(left.count()));
+    if (!present || left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1) {
+      throw std::runtime_error("the expected event never arrived");
+    }
   }
-}
-
-std::vector<Event> EventNode::readUpTo(const Event& last) {
-  auto found = [&] { return std::find(pending_.begin(), pending_.end(), last); };
-  readUntil([&] { return found() != pending_.end(); });
-  auto position = found();
-  if (position == pending_.end()) {
-    throw std::runtime_error("the expected event never arrived");
-  }
-  std::vector<Event> before(pending_.begin(), position);
-  pending_.erase(pending_.begin(), position + 1);
-  return before;
-}
-
-std::vector<Event> EventNode::readUntilGone() {
-  readUntil([] { return false; });
-  return std::exchange(pending_, {});
 }
 
 std::vector<Event> EventNode::drain() {

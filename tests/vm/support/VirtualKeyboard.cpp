@@ -17,7 +17,6 @@ VirtualKeyboard::VirtualKeyboard(const std::string& name, std::initializer_list<
     : description_(libevdev_new()) {
   libevdev_set_name(description_, name.c_str());
   libevdev_set_id_bustype(description_, BUS_USB);
-  libevdev_enable_event_type(description_, EV_KEY);
   for (unsigned key : keys) {
     libevdev_enable_event_code(description_, EV_KEY, key, nullptr);
   }
@@ -34,15 +33,7 @@ VirtualKeyboard::~VirtualKeyboard() {
   libevdev_free(description_);
 }
 
-std::string VirtualKeyboard::devicePath() const {
-  const char* node = device_ != nullptr ? libevdev_uinput_get_devnode(device_) : nullptr;
-  return node != nullptr ? node : "";
-}
-
-void VirtualKeyboard::tap(unsigned key) {
-  press(key);
-  release(key);
-}
+std::string VirtualKeyboard::devicePath() const { return libevdev_uinput_get_devnode(device_); }
 
 void VirtualKeyboard::unplug() {
   if (device_ != nullptr) {
@@ -51,16 +42,28 @@ void VirtualKeyboard::unplug() {
   }
 }
 
-std::vector<Event> VirtualKeyboard::frameOf(unsigned key, int value) {
-  return {{EV_MSC, MSC_SCAN, kScanCodeBase + static_cast<int>(key)},
-          {EV_KEY, key, value},
-          {EV_SYN, SYN_REPORT, 0}};
+std::vector<Event> VirtualKeyboard::framesOf(const KeyValues& keys) {
+  std::vector<Event> events;
+  for (auto [key, value] : keys) {
+    events.insert(events.end(), {{EV_MSC, MSC_SCAN, kScanCodeBase + static_cast<int>(key)},
+                                 {EV_KEY, key, value},
+                                 {EV_SYN, SYN_REPORT, 0}});
+  }
+  return events;
 }
 
-void VirtualKeyboard::send(unsigned key, int value) {
-  for (const Event& event : frameOf(key, value)) {
+void VirtualKeyboard::sendAll(const KeyValues& keys) {
+  for (const Event& event : framesOf(keys)) {
     libevdev_uinput_write_event(device_, event.type, event.code, event.value);
   }
+}
+
+std::vector<Event> VirtualKeyboard::eventsBeforeMarker(EventNode& node, unsigned marker) {
+  tap(marker);
+  std::vector<Event> before = node.readUpTo(framesOf({{marker, kPressed}})[0]);
+  node.readUpTo({EV_KEY, marker, kReleased});
+  node.readUpTo({EV_SYN, SYN_REPORT, 0});
+  return before;
 }
 
 }  // namespace vmtest

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/vm/support/EventNode.h"
@@ -12,6 +13,9 @@ struct libevdev;
 struct libevdev_uinput;
 
 namespace vmtest {
+
+// Keys with their values, one frame each.
+using KeyValues = std::vector<std::pair<unsigned, int>>;
 
 // A keyboard made through /dev/uinput, sending frames the way a real one
 // does: the scan code, the key, then SYN_REPORT.
@@ -24,17 +28,18 @@ class VirtualKeyboard {
 
   std::string devicePath() const;
 
-  // One frame: the scan code, the key with `value`, SYN_REPORT.
-  void send(unsigned key, int value);
-  void press(unsigned key) { send(key, kPressed); }
-  void repeat(unsigned key) { send(key, kRepeated); }
-  void release(unsigned key) { send(key, kReleased); }
-  void tap(unsigned key);
+  void sendAll(const KeyValues& keys);
+  void press(unsigned key) { sendAll({{key, kPressed}}); }
+  void release(unsigned key) { sendAll({{key, kReleased}}); }
+  void tap(unsigned key) { sendAll({{key, kPressed}, {key, kReleased}}); }
   // Removes the device, as pulling its cable does.
   void unplug();
+  // Everything `node` delivers before `marker`, tapped after the events
+  // under test; the marker's own frames are consumed.
+  std::vector<Event> eventsBeforeMarker(EventNode& node, unsigned marker = KEY_ENTER);
 
-  // The events of the frame sent for one key.
-  static std::vector<Event> frameOf(unsigned key, int value);
+  // The events of the frames sent for these keys.
+  static std::vector<Event> framesOf(const KeyValues& keys);
 
   static constexpr int kReleased = 0;
   static constexpr int kPressed = 1;
