@@ -11,11 +11,11 @@
 #include "app/ui/Slider.h"
 #include "app/ui/TextField.h"
 #include "display/DisplayManager.h"
+#include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
 #include "keys/KeyboardInterceptor.h"
 #include "platform/Log.h"
 #include "platform/XdgAutostartLoginItem.h"
-#include "display/LevelText.h"
 #include "popover/PopoverLayout.h"
 
 namespace layout = popover_layout;
