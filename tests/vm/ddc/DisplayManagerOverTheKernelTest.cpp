@@ -6,15 +6,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "display/DisplayManager.h"
 #include "platform/SysfsDisplayPortRegistry.h"
+#include "platform/UsleepSleeper.h"
 #include "tests/support/EventLoop.h"
+#include "tests/support/FakeDisplayServices.h"
 #include "tests/vm/support/FakeMonitor.h"
 
 // DisplayManager with the real display-port registry and display-service
@@ -24,46 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t kRefusalPause = 15000;
-
-class RecordingSleeper : public platform::Sleeper {
- public:
-  void sleepMicroseconds(std::uint32_t microseconds) override { pauses.push_back(microseconds); }
-  std::vector<std::uint32_t> pauses;
-};
-
-class RecordingTransferTables : public platform::DisplayTransferTables {
- public:
-  static constexpr std::uint32_t kDisplay = 1;
-  std::int32_t getActiveDisplayList(std::uint32_t maxDisplays, std::uint32_t* displays,
-                                    std::uint32_t& count) override {
-    count = 1;
-    if (displays != nullptr && maxDisplays > 0) {
-      displays[0] = kDisplay;
-    }
-    return 0;
-  }
-  std::int32_t setDisplayTransferByTable(std::uint32_t, std::uint32_t size, const float* red,
-                                         const float*, const float*) override {
-    applied.push_back(red[size - 1]);
-    return 0;
-  }
-  std::vector<float> applied;  // The top of each table applied.
-};
-
-class MemoryDefaults : public platform::UserDefaults {
- public:
-  std::int64_t integerForKey(const std::string& key) override { return values[key]; }
-  void setInteger(std::int64_t value, const std::string& key) override { values[key] = value; }
-  std::map<std::string, std::int64_t> values;
-};
-
-class NoScreens : public ui::Screens {
- public:
-  std::vector<ui::Screen> screens() const override { return {}; }
-  std::optional<ui::Screen> mainScreen() const override { return std::nullopt; }
-};
-
 // A sysfs root whose DRM connectors lead to the given monitors' buses, the
 // way a display driver links them.
 class ConnectorTree {
@@ -71,14 +31,13 @@ class ConnectorTree {
   explicit ConnectorTree(const std::vector<vmtest::FakeMonitor>& monitors) {
     std::string pattern = (fs::temp_directory_path() / "glimmerbox-sysfs-XXXXXX").string();
     root_ = mkdtemp(pattern.data());
-    const std::vector<std::string> connectors = {"card0-HDMI-A-1", "card0-HDMI-A-2"};
-    for (std::size_t i = 0; i < monitors.size() && i < connectors.size(); ++i) {
-      const fs::path connector = root_ / "class" / "drm" / connectors[i];
+    for (const vmtest::FakeMonitor& monitor : monitors) {
+      const fs::path connector =
+          root_ / "class" / "drm" / ("card0-HDMI-A-" + std::to_string(monitor.index() + 1));
       fs::create_directories(connector);
       std::ofstream(connector / "status") << "connected\n";
-      fs::create_symlink(
-          fs::canonical("/sys/bus/i2c/devices/i2c-" + std::to_string(monitors[i].bus())),
-          connector / "ddc");
+      fs::create_symlink(fs::canonical("/sys/bus/i2c/devices/i2c-" + std::to_string(monitor.bus())),
+                         connector / "ddc");
     }
   }
   ~ConnectorTree() { fs::remove_all(root_); }
@@ -102,15 +61,16 @@ class DisplayManagerOverTheKernel : public ::testing::Test {
     manager = std::make_shared<DisplayManager>(
         DisplayManager::Services{GLIMMERBOX_DISPLAY_SERVICE_LIBRARY,
                                  std::make_shared<platform::SysfsDisplayPortRegistry>(tree.root()),
-                                 tables, sleeper, defaults, std::make_shared<NoScreens>()});
+                                 tables, std::make_shared<platform::UsleepSleeper>(),
+                                 std::make_shared<testsupport::FakeUserDefaults>(),
+                                 std::make_shared<testsupport::FakeScreens>()});
   }
   void TearDown() override { testsupport::drainMainQueue(); }
 
-  std::vector<vmtest::FakeMonitor> monitors = vmtest::FakeMonitor::plugAll();
+  std::vector<vmtest::FakeMonitor> monitors = vmtest::FakeMonitor::all();
   ConnectorTree tree{monitors};
-  std::shared_ptr<RecordingSleeper> sleeper = std::make_shared<RecordingSleeper>();
-  std::shared_ptr<RecordingTransferTables> tables = std::make_shared<RecordingTransferTables>();
-  std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+  std::shared_ptr<testsupport::FakeTransferTables> tables =
+      std::make_shared<testsupport::FakeTransferTables>();
   std::shared_ptr<DisplayManager> manager;
 };
 
@@ -129,81 +89,17 @@ TEST_F(DisplayManagerOverTheKernel, SendsTheLevelToEveryMonitorWithItsChecksum) 
       EXPECT_EQ(monitor.level(), sent);
     }
   }
-  EXPECT_TRUE(sleeper->pauses.empty());
-  EXPECT_TRUE(tables->applied.empty());
-}
-
-struct RefusalCase {
-  const char* name;
-  unsigned refusedByFirst;
-  unsigned refusedBySecond;
-  std::size_t pauses;
-  bool dimmedInSoftware;
-};
-
-TEST_F(DisplayManagerOverTheKernel, RetriesARefusedWriteOnceAndDimsOnlyWhenNoMonitorTookIt) {
-  const std::vector<RefusalCase> cases = {
-      {"first write refused, retry lands", 1, 0, 1, false},
-      {"one monitor refuses both, the other accepts", 2, 0, 2, false},
-      {"both monitors refuse both", 2, 2, 4, true},
-  };
-  const int level = 50;
-  const std::string accepted = onTheWire(level);
-  const std::string refused = accepted + " refused";
-  auto expectedWrites = [&](unsigned refusals) {
-    std::vector<std::string> writes(std::min(refusals, 2u), refused);
-    if (refusals < 2) {
-      writes.push_back(accepted);
-    }
-    return writes;
-  };
-  for (const RefusalCase& test : cases) {
-    SCOPED_TRACE(test.name);
-    monitors[0].clearWrites();
-    monitors[1].clearWrites();
-    sleeper->pauses.clear();
-    tables->applied.clear();
-    monitors[0].refuseNext(test.refusedByFirst);
-    monitors[1].refuseNext(test.refusedBySecond);
-
-    manager->setBrightness(level);
-    manager->waitForWrites();
-    testsupport::drainMainQueue();
-
-    EXPECT_EQ(monitors[0].writes(), expectedWrites(test.refusedByFirst));
-    EXPECT_EQ(monitors[1].writes(), expectedWrites(test.refusedBySecond));
-    EXPECT_EQ(sleeper->pauses, std::vector<std::uint32_t>(test.pauses, kRefusalPause));
-    EXPECT_EQ(tables->applied,
-              test.dimmedInSoftware ? std::vector<float>{0.5f} : std::vector<float>{});
-  }
-}
-
-TEST_F(DisplayManagerOverTheKernel, SkipsABusThatWentAwayAfterSysfsListedIt) {
-  monitors[1].unplug();  // Its connector still links to the vanished adapter.
-  manager->setBrightness(30);
-  manager->waitForWrites();
   testsupport::drainMainQueue();
-  EXPECT_EQ(monitors[0].writes(), std::vector<std::string>{onTheWire(30)});
   EXPECT_TRUE(tables->applied.empty());
 }
 
 struct Burst {
   const char* name;
-  std::vector<int> levels;
+  int count;
   std::chrono::milliseconds interval;
+  // The level of the burst's nth message.
+  int (*level)(int n);
 };
-
-std::vector<int> levelsFrom(int first, int count) {
-  std::vector<int> levels;
-  for (int i = 0; i < count; ++i) levels.push_back(first + i);
-  return levels;
-}
-
-std::vector<int> alternating(int a, int b, int count) {
-  std::vector<int> levels;
-  for (int i = 0; i < count; ++i) levels.push_back(i % 2 == 0 ? a : b);
-  return levels;
-}
 
 // Monitors that refuse, or take and drop, whatever comes within 50 ms of the
 // last luminance command they took: after each burst they hold the program's
@@ -212,16 +108,17 @@ std::vector<int> alternating(int a, int b, int count) {
 TEST_F(DisplayManagerOverTheKernel, BurstsOfLevelsLandOnBusyMonitorsWithoutSoftwareDimming) {
   using std::chrono::milliseconds;
   const std::vector<Burst> bursts = {
-      {"held key, 30 a second for 3 s", levelsFrom(5, 90), milliseconds(33)},
-      {"slider drag, 100 levels at 60 a second", levelsFrom(0, 100), milliseconds(16)},
-      {"presets 25 and 75, 20 fast clicks", alternating(25, 75, 20), milliseconds(10)}};
+      {"held key, 30 a second for 3 s", 90, milliseconds(33), [](int n) { return 5 + n; }},
+      {"slider drag, 100 levels at 60 a second", 100, milliseconds(16), [](int n) { return n; }},
+      {"presets 25 and 75, 20 fast clicks", 20, milliseconds(10),
+       [](int n) { return n % 2 == 0 ? 25 : 75; }}};
   for (const char* mode : {"nak", "ignore"}) {
     vmtest::FakeMonitor::setBusyWindow(mode);
     for (const Burst& burst : bursts) {
       SCOPED_TRACE(std::string(mode) + ": " + burst.name);
       for (const vmtest::FakeMonitor& monitor : monitors) monitor.clearWrites();
-      for (int level : burst.levels) {
-        manager->setBrightness(level);
+      for (int n = 0; n < burst.count; ++n) {
+        manager->setBrightness(burst.level(n));
         testsupport::runLoopFor(burst.interval);
       }
       manager->waitForWrites();
@@ -229,10 +126,11 @@ TEST_F(DisplayManagerOverTheKernel, BurstsOfLevelsLandOnBusyMonitorsWithoutSoftw
       for (const vmtest::FakeMonitor& monitor : monitors) {
         EXPECT_EQ(monitor.level(), manager->currentBrightness);
         const std::vector<std::string> writes = monitor.writes();
-        EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
-                                [](const std::string& write) {
-                                  return write.ends_with("refused") || write.ends_with("ignored");
-                                }),
+        EXPECT_EQ(std::ranges::count_if(writes,
+                                        [](const std::string& write) {
+                                          return write.ends_with("refused") ||
+                                                 write.ends_with("ignored");
+                                        }),
                   0)
             << "messages in the busy window";
       }

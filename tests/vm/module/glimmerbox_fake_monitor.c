@@ -12,19 +12,14 @@
  *                "ignored" when it was acknowledged and dropped; writing
  *                anything clears the record
  *   refuse_next  how many of the next writes fail with -ENXIO, as a monitor
- *                that is busy or asleep does; writable
+ *                that is busy or asleep does; write-only
  *   level        the level of the last accepted well-formed luminance
  *                command, or -1 when none arrived
  *
  * The module parameter "busy" gives every monitor a real monitor's busy
  * window: for 50 ms after it took a luminance command, any message is
  * refused with -ENXIO (busy=nak) or acknowledged and dropped (busy=ignore);
- * busy=none, the default, takes every message. Writable at any time.
- *
- * The module parameters "unplug" and "plug" (write an index to
- * /sys/module/glimmerbox_fake_monitor/parameters/unplug or .../plug) delete
- * that monitor's adapter, as a display driver does when a card goes away, and
- * register it again with a clean record.
+ * busy=none, the default, takes every message. Write-only, at any time.
  */
 
 #include <linux/i2c.h>
@@ -65,7 +60,6 @@ struct fake_monitor {
 	int level;
 	ktime_t last_taken; /* of the last luminance command taken */
 	bool took_one;
-	bool registered;
 };
 
 static unsigned int monitors = 2;
@@ -85,20 +79,13 @@ static int busy_set(const char *value, const struct kernel_param *kp)
 	return 0;
 }
 
-static int busy_get(char *buffer, const struct kernel_param *kp)
-{
-	return sysfs_emit(buffer, "%s\n", busy_names[READ_ONCE(busy)]);
-}
-
 static const struct kernel_param_ops busy_ops = {
 	.set = busy_set,
-	.get = busy_get,
 };
-module_param_cb(busy, &busy_ops, NULL, 0644);
+module_param_cb(busy, &busy_ops, NULL, 0200);
 MODULE_PARM_DESC(busy, "none, nak or ignore: what a monitor does with a message in its busy window");
 
 static struct fake_monitor *fake_monitors;
-static DEFINE_MUTEX(registration_lock);
 
 static u8 ddc_checksum(const u8 *bytes, unsigned int count)
 {
@@ -227,17 +214,6 @@ static ssize_t writes_store(struct device *dev, struct device_attribute *attr, c
 }
 static DEVICE_ATTR_RW(writes);
 
-static ssize_t refuse_next_show(struct device *dev, struct device_attribute *attr, char *buf)
-{
-	struct fake_monitor *monitor = monitor_of(dev);
-	unsigned int value;
-
-	mutex_lock(&monitor->lock);
-	value = monitor->refuse_next;
-	mutex_unlock(&monitor->lock);
-	return sysfs_emit(buf, "%u\n", value);
-}
-
 static ssize_t refuse_next_store(struct device *dev, struct device_attribute *attr,
 				 const char *buf, size_t count)
 {
@@ -252,7 +228,7 @@ static ssize_t refuse_next_store(struct device *dev, struct device_attribute *at
 	mutex_unlock(&monitor->lock);
 	return count;
 }
-static DEVICE_ATTR_RW(refuse_next);
+static DEVICE_ATTR_WO(refuse_next);
 
 static ssize_t level_show(struct device *dev, struct device_attribute *attr, char *buf)
 {
@@ -274,92 +250,24 @@ static struct attribute *fake_monitor_attrs[] = {
 };
 ATTRIBUTE_GROUPS(fake_monitor);
 
-static void unregister_monitor(struct fake_monitor *monitor)
+static void unregister_first(unsigned int count)
 {
-	if (!monitor->registered)
-		return;
-	i2c_del_adapter(&monitor->adapter);
-	monitor->registered = false;
+	while (count > 0)
+		i2c_del_adapter(&fake_monitors[--count].adapter);
 }
 
-/* i2c_del_adapter leaves the adapter zeroed, ready to be added again. */
 static int register_monitor(struct fake_monitor *monitor, unsigned int index)
 {
 	struct i2c_adapter *adapter = &monitor->adapter;
-	int status;
 
-	if (monitor->registered)
-		return 0;
-	monitor->write_count = 0;
-	monitor->refuse_next = 0;
+	mutex_init(&monitor->lock);
 	monitor->level = -1;
-	monitor->took_one = false;
 	adapter->owner = THIS_MODULE;
 	adapter->algo = &fake_algorithm;
 	adapter->dev.groups = fake_monitor_groups;
 	snprintf(adapter->name, sizeof(adapter->name), "glimmerbox fake monitor %u", index);
 	i2c_set_adapdata(adapter, monitor);
-	status = i2c_add_adapter(adapter);
-	if (status == 0)
-		monitor->registered = true;
-	return status;
-}
-
-static int monitor_index_of(const char *value, unsigned int *index)
-{
-	int status = kstrtouint(value, 0, index);
-
-	if (status)
-		return status;
-	return *index < monitors ? 0 : -EINVAL;
-}
-
-static int unplug_set(const char *value, const struct kernel_param *kp)
-{
-	unsigned int index;
-	int status = monitor_index_of(value, &index);
-
-	if (status)
-		return status;
-	mutex_lock(&registration_lock);
-	unregister_monitor(&fake_monitors[index]);
-	mutex_unlock(&registration_lock);
-	return 0;
-}
-
-static int plug_set(const char *value, const struct kernel_param *kp)
-{
-	unsigned int index;
-	int status = monitor_index_of(value, &index);
-
-	if (status)
-		return status;
-	mutex_lock(&registration_lock);
-	status = register_monitor(&fake_monitors[index], index);
-	mutex_unlock(&registration_lock);
-	return status;
-}
-
-static const struct kernel_param_ops unplug_ops = {
-	.set = unplug_set,
-};
-module_param_cb(unplug, &unplug_ops, NULL, 0200);
-MODULE_PARM_DESC(unplug, "Write a monitor's index to delete its adapter");
-
-static const struct kernel_param_ops plug_ops = {
-	.set = plug_set,
-};
-module_param_cb(plug, &plug_ops, NULL, 0200);
-MODULE_PARM_DESC(plug, "Write an unplugged monitor's index to register its adapter again");
-
-static void unregister_all(void)
-{
-	unsigned int i;
-
-	mutex_lock(&registration_lock);
-	for (i = 0; i < monitors; i++)
-		unregister_monitor(&fake_monitors[i]);
-	mutex_unlock(&registration_lock);
+	return i2c_add_adapter(adapter);
 }
 
 static int __init fake_monitor_init(void)
@@ -373,10 +281,9 @@ static int __init fake_monitor_init(void)
 	if (!fake_monitors)
 		return -ENOMEM;
 	for (i = 0; i < monitors; i++) {
-		mutex_init(&fake_monitors[i].lock);
 		status = register_monitor(&fake_monitors[i], i);
 		if (status) {
-			unregister_all();
+			unregister_first(i);
 			kfree(fake_monitors);
 			return status;
 		}
@@ -386,7 +293,7 @@ static int __init fake_monitor_init(void)
 
 static void __exit fake_monitor_exit(void)
 {
-	unregister_all();
+	unregister_first(monitors);
 	kfree(fake_monitors);
 }
 

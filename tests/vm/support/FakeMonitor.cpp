@@ -16,15 +16,10 @@ const std::filesystem::path kI2cDevices = "/sys/bus/i2c/devices";
 // The DDC/CI address, as the i2c core's new_device and delete_device take it.
 const std::string kDdcAddress = "0x37";
 
-int monitorCount() { return std::stoi(readFile(kModuleParameters + "monitors")); }
-
 }  // namespace
 
-std::vector<FakeMonitor> FakeMonitor::plugAll() {
+std::vector<FakeMonitor> FakeMonitor::all() {
   setBusyWindow("none");
-  for (int index = 0; index < monitorCount(); ++index) {
-    writeFile(kModuleParameters + "plug", std::to_string(index));
-  }
   std::vector<FakeMonitor> monitors;
   for (const auto& entry : std::filesystem::directory_iterator(kI2cDevices)) {
     std::string adapter = entry.path().filename();
@@ -72,10 +67,6 @@ void FakeMonitor::refuseNext(unsigned count) const {
 }
 
 int FakeMonitor::level() const { return std::stoi(readFile(attributePath("level"))); }
-
-void FakeMonitor::unplug() const {
-  writeFile(kModuleParameters + "unplug", std::to_string(index_));
-}
 
 // The i2c core's "dummy" driver binds to a client created by that name.
 void FakeMonitor::claimAddressByDriver() const {

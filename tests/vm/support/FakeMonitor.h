@@ -10,10 +10,9 @@ namespace vmtest {
 // that answers the DDC/CI address and records what was written to it.
 class FakeMonitor {
  public:
-  // Every monitor the module registers, plugged in again if a test unplugged
-  // it, with an empty record, no refusals pending and no busy window;
-  // ordered by index.
-  static std::vector<FakeMonitor> plugAll();
+  // Every monitor the module registers, with an empty record, no refusals
+  // pending and no busy window; ordered by index.
+  static std::vector<FakeMonitor> all();
   // What every monitor does with a message within 50 ms of the last
   // luminance command it took: "none" (takes it), "nak" or "ignore".
   static void setBusyWindow(const std::string& mode);
@@ -32,8 +31,6 @@ class FakeMonitor {
   void refuseNext(unsigned count) const;
   // The last accepted luminance level, or -1.
   int level() const;
-  // Deletes the adapter, as a display driver does when its card goes away.
-  void unplug() const;
   // Makes a kernel driver hold the DDC/CI address, or lets it go.
   void claimAddressByDriver() const;
   void releaseAddressFromDriver() const;
