@@ -29,18 +29,11 @@ VirtualKeyboard::VirtualKeyboard(const std::string& name, std::initializer_list<
 }
 
 VirtualKeyboard::~VirtualKeyboard() {
-  unplug();
+  libevdev_uinput_destroy(device_);
   libevdev_free(description_);
 }
 
 std::string VirtualKeyboard::devicePath() const { return libevdev_uinput_get_devnode(device_); }
-
-void VirtualKeyboard::unplug() {
-  if (device_ != nullptr) {
-    libevdev_uinput_destroy(device_);
-    device_ = nullptr;
-  }
-}
 
 std::vector<Event> VirtualKeyboard::framesOf(const KeyValues& keys) {
   std::vector<Event> events;

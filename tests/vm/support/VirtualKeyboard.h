@@ -32,8 +32,6 @@ class VirtualKeyboard {
   void press(unsigned key) { sendAll({{key, kPressed}}); }
   void release(unsigned key) { sendAll({{key, kReleased}}); }
   void tap(unsigned key) { sendAll({{key, kPressed}, {key, kReleased}}); }
-  // Removes the device, as pulling its cable does.
-  void unplug();
   // Everything `node` delivers before `marker`, tapped after the events
   // under test; the marker's own frames are consumed.
   std::vector<Event> eventsBeforeMarker(EventNode& node, unsigned marker = KEY_ENTER);
