@@ -14,7 +14,7 @@
 #include "app/loop/MainQueue.h"
 #include "keys/KeyboardInterceptor.h"
 #include "platform/LinuxInputTap.h"
-#include "tests/platform/FakeInputDevices.h"
+#include "bench/FakeInputDevices.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "keyservice/KeyService.h"
 #include "platform/KeyServiceClient.h"
 #include "platform/LinuxInputTap.h"
-#include "tests/platform/FakeInputDevices.h"
+#include "bench/FakeInputDevices.h"
 
 namespace {
 
