@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/loop/MainQueue.h"
+#include "bench/FakeInputDevices.h"
 #include "keys/KeyboardInterceptor.h"
 #include "platform/LinuxInputTap.h"
-#include "tests/platform/FakeInputDevices.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "bench/FakeInputDevices.h"
 #include "keyservice/FixedSessionOwnerLookup.h"
 #include "keyservice/KeyService.h"
 #include "platform/KeyServiceClient.h"
 #include "platform/LinuxInputTap.h"
-#include "tests/platform/FakeInputDevices.h"
 
 namespace {
 

@@ -28,8 +28,6 @@ TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
       {"nothing set", {"", "", ""}, 0, "", "neither DISPLAY nor WAYLAND_DISPLAY", false},
       {"dead Wayland socket", {"", "", "wayland-9"}, kP, "", "WAYLAND_DISPLAY=wayland-9", true},
       {"both silent", {"", ":5", "wayland-9"}, kP, "", "DISPLAY=:5 and no compositor", true},
-      {"named offscreen", {"offscreen", "", ""}, 0, "offscreen", "", false},
-      {"named xcb that answers", {"xcb", ":0", "wayland-0"}, kX | kW | kP, "xcb", "", false},
       {"named xcb, X silent", {"xcb", ":0", "wayland-0"}, kW | kP, "", "QT_QPA_PLATFORM=xcb", true},
       {"named wayland, none", {"wayland", ":0", ""}, kX | kP, "", "QT_QPA_PLATFORM=wayland", false},
   };

