@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -44,6 +45,8 @@ class KeyServiceTest : public testing::Test {
   // Connects and returns the socket and the service's first answer.
   std::pair<int, std::optional<KeyServiceMessage>> connectClient() {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const timeval patience{5, 0};  // A wrong answer fails the test instead of hanging it.
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
     EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), addressLength), 0);
     return {fd, receive(fd)};
   }
