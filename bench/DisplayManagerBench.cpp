@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/NoWaitServices.h"
 #include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
 #include "platform/ExecutableLocation.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/NoWaitServices.h"
 #include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
 #include "platform/DisplayService.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/PopoverWindowPlacement.h"
+#include "app/ui/StatusItem.h"
 #include "app/ui/View.h"
-#include "tests/app/AppFakes.h"
 #include "tests/support/EventLoop.h"
 
 namespace {
@@ -33,8 +33,10 @@ TEST(PopoverWindowPlacement, LandsUnderTheAnchorInsideTheAvailableArea) {
 // that same press arrives: for a moment after such a close the popup still
 // counts as shown, so that activation does not reopen it.
 TEST(PopoverWindowPopup, FollowsItsContentsSizeAndIgnoresTheActivationRightAfterAnOutsidePress) {
-  apptest::EventLog log;
-  apptest::RecordingButton button{log};
+  struct : ui::StatusBarButton {
+    void setImage(std::shared_ptr<ui::Image>) override {}
+    void setAction(std::function<void()>) override {}
+  } button;
   auto content = std::make_shared<ui::View>(ui::Rect{0, 0, 280, 248});
   ui::PopoverWindowPopup popup;
   popup.setContentView(content);

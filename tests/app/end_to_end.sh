@@ -2,8 +2,8 @@
 # Runs the real program on a headless X display with a system tray, as a user
 # would: a click on the tray icon opens the popover, a click on the 50% preset
 # sets the level (the defaults file and the screen's gamma say 50), the HUD
-# comes up and is gone about 1.75 s later, and a second click on the icon
-# closes the popover for good. Prints start-up time and resident memory.
+# comes up and goes again, and a second click on the icon closes the popover
+# for good; a second start hands over to the first.
 # Usage: end_to_end.sh <path to glimmerbox>
 set -euo pipefail
 program=$(realpath "$1")
@@ -60,14 +60,12 @@ eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-compositor)" ||
 
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
-started=$(now_ms)
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
   "$program" > "$work/out.log" 2> "$work/err.log" &
 program_pid=$!
 pids+=("$program_pid")
 
 wait_for 10 tray_icon || fail "no tray icon"
-echo "Start to tray icon shown: $(($(now_ms) - started)) ms"
 read -r _ icon_x icon_y _ < "$work/icon"
 icon_x=$((icon_x + 11)) icon_y=$((icon_y + 11))
 
@@ -87,25 +85,19 @@ read -r _ pop_x pop_y _ pop_height < "$work/popover"
 
 # The 50% preset: the second button of the preset row, 82 to 106 below the top.
 click_at $((pop_x + 108)) $((pop_y + 94))
-clicked=$(now_ms)
 wait_for 2 hud || fail "the HUD did not appear"
 wait_for 4 no_hud || fail "the HUD did not go away"
-hud_gone=$(($(now_ms) - clicked))
-echo "HUD gone after: $hud_gone ms"
-[ "$hud_gone" -ge 1500 ] && [ "$hud_gone" -le 2600 ] || fail "HUD gone after $hud_gone ms"
 
 grep -q '^Glimmerbox_Brightness=50$' "$work/config/Glimmerbox/Glimmerbox.conf" ||
   fail "the defaults file does not hold 50"
 # No monitor answers DDC/CI on a virtual display: the level goes to the gamma
 # ramps, which xrandr reads back as a brightness.
 xrandr --verbose | grep -q 'Brightness: 0.50' || fail "the screen was not dimmed to 50"
-echo "Resident memory: $(awk '/VmRSS/ {print $2, $3}' "/proc/$program_pid/status")"
 
 click_at "$icon_x" "$icon_y"
 wait_for 2 no_popover || fail "a click on the icon did not close the popover"
 sleep 0.6
 no_popover || fail "the popover reopened after closing"
-
 
 # A second start hands over to the first: the popover opens, one icon stays.
 # Run in a subshell: the program replaces it, so $! is the program.

@@ -27,43 +27,35 @@ class BrightnessHUDTest : public ::testing::Test {
   ui::TextField& label = dynamic_cast<ui::TextField&>(*content.subviews().at(2));
 };
 
-TEST_F(BrightnessHUDTest, WritesTheLevelUnchangedIntoTextAndBarWithoutCreatingWidgets) {
+// The level goes into text and bar unchanged; the panel is centred 110 points
+// above the main screen's visible lower edge, and stays put without one.
+TEST_F(BrightnessHUDTest, ShowsTheLevelUnchangedAboveTheMainScreensVisibleLowerEdge) {
   struct Case {
     std::int64_t level;
     const char* text;
     double filled;
-  } cases[] = {{0, "0%", 0}, {42, "42%", 0.42}, {100, "100%", 1}, {120, "120%", 1}, {-5, "-5%", 0}};
+    std::optional<ui::Rect> visibleFrame;
+    ui::Point origin;
+  } cases[] = {
+      {0, "0%", 0, ui::Rect{0, 0, 1920, 1055}, {850, 110}},
+      {42, "42%", 0.42, ui::Rect{0, 70, 1920, 985}, {850, 180}},  // A panel along the bottom.
+      {100, "100%", 1, ui::Rect{1920, -200, 2560, 1440}, {3090, -90}},
+      {120, "120%", 1, ui::Rect{0, 0, 221, 600}, {0.5, 110}},
+      {-5, "-5%", 0, std::nullopt, {0.5, 110}},
+  };
   const auto widgets = QApplication::allWidgets().size();
   for (const auto& c : cases) {
+    screens->main.reset();
+    if (c.visibleFrame) screens->main = ui::Screen{"DELL U2720Q", *c.visibleFrame, *c.visibleFrame};
     hud->show(c.level);
     EXPECT_EQ(label.stringValue(), c.text);
     EXPECT_DOUBLE_EQ(bar.doubleValue(), static_cast<double>(c.level));
     EXPECT_DOUBLE_EQ(bar.fraction(), c.filled) << c.level;
-  }
-  testsupport::runLoopFor(200ms);
-  EXPECT_EQ(QApplication::allWidgets().size(), widgets);
-}
-
-TEST_F(BrightnessHUDTest, CentresAboveTheMainScreensVisibleLowerEdgeAndStaysPutWithoutOne) {
-  struct Case {
-    std::optional<ui::Rect> visibleFrame;
-    ui::Point origin;
-  } sequence[] = {
-      {ui::Rect{0, 0, 1920, 1055}, {850, 110}},
-      {ui::Rect{0, 70, 1920, 985}, {850, 180}},         // A panel along the bottom edge.
-      {ui::Rect{1920, -200, 2560, 1440}, {3090, -90}},  // The main screen moved right and lower.
-      {ui::Rect{0, 0, 221, 600}, {0.5, 110}},
-      {std::nullopt, {0.5, 110}},
-  };
-  for (const auto& c : sequence) {
-    screens->main.reset();
-    if (c.visibleFrame) {
-      screens->main = ui::Screen{"DELL U2720Q", *c.visibleFrame, *c.visibleFrame};
-    }
-    hud->show(50);
     EXPECT_EQ(panel.frame(), (ui::Rect{c.origin.x, c.origin.y, 220, 50}));
     EXPECT_TRUE(panel.isVisible());
   }
+  testsupport::runLoopFor(200ms);
+  EXPECT_EQ(QApplication::allWidgets().size(), widgets) << "widgets made for a show";
 }
 
 TEST_F(BrightnessHUDTest, DrawsADarkCapsuleWithAWhiteSunAndBar) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -24,17 +25,15 @@ const std::string kGranted = "[KeyboardInterceptor] Accessibility permission gra
 // The tap service, the permission query and the delegate in one, journaling in
 // order the log lines written, the taps asked for, the permission queries
 // (prompting or polling) and the reports received.
-class Journal : public testsupport::FakeInputTapService,
-                public testsupport::FakeInputAccessQuery,
-                public KeyboardInterceptorDelegate {
- public:
+struct Journal : testsupport::FakeInputTapService,
+                 testsupport::FakeInputAccessQuery,
+                 KeyboardInterceptorDelegate {
   Journal() { testing::internal::CaptureStdout(); }
   ~Journal() override {
-    if (capturing_) {  // Ended early: pass on what was written since, such as the failure.
+    if (capturing) {  // Ended early: pass on what was written since, such as the failure.
       std::fputs(testing::internal::GetCapturedStdout().c_str(), stdout);
     }
   }
-
   std::unique_ptr<platform::InputTap> createTap(std::uint64_t mask, Callback callback) override {
     add("tap");
     return FakeInputTapService::createTap(mask, std::move(callback));
@@ -44,49 +43,36 @@ class Journal : public testsupport::FakeInputTapService,
     return FakeInputAccessQuery::isProcessTrusted(prompt);
   }
   void didChangeBrightness(bool isUp, bool isFineGrained) override {
-    EXPECT_EQ(std::this_thread::get_id(), mainThread_);
+    EXPECT_EQ(std::this_thread::get_id(), mainThread);
     add(std::string(isUp ? "up" : "down") + (isFineGrained ? " fine" : " coarse"));
   }
   void didUpdatePermissionStatus(bool isTrusted) override {
     add(isTrusted ? "trusted" : "untrusted");
   }
-  // Stops reading the output (log lines, and failures reported meanwhile)
-  // into the journal, and returns the journal.
-  Lines finish() {
-    readLog(false);
-    return lines_;
-  }
-
- private:
-  void add(std::string entry) {
-    readLog(true);
-    lines_.push_back(std::move(entry));
-  }
-  void readLog(bool goOn) {
-    if (!capturing_) {
-      return;
-    }
+  // Takes in the lines logged since the last entry, then `entry` unless the
+  // journal is finished.
+  void add(std::optional<std::string> entry) {
+    if (!capturing) return;
     std::istringstream log(testing::internal::GetCapturedStdout());
-    for (std::string line; std::getline(log, line);) {
-      lines_.push_back(line);
-    }
-    if ((capturing_ = goOn)) {
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    if ((capturing = entry.has_value())) {
+      lines.push_back(*entry);
       testing::internal::CaptureStdout();
     }
   }
-  bool capturing_ = true;
-  Lines lines_;
-  std::thread::id mainThread_ = std::this_thread::get_id();
+  Lines finish() {
+    add(std::nullopt);
+    return lines;
+  }
+
+  bool capturing = true;
+  Lines lines;
+  std::thread::id mainThread = std::this_thread::get_id();
 };
 
 class KeyboardInterceptorTest : public testing::Test {
  protected:
-  KeyboardInterceptorTest() {
-    fakes.tap = journal;
-    fakes.access = journal;
-    interceptor = fakes.makeInterceptor();
-    interceptor->delegate = journal;
-  }
+  KeyboardInterceptorTest() { interceptor->delegate = journal; }
 
   // Feeds an event as the tap's input thread would.
   TapVerdict feedFromInputThread(const platform::TapEvent& event) {
@@ -96,22 +82,15 @@ class KeyboardInterceptorTest : public testing::Test {
   }
 
   std::shared_ptr<Journal> journal = std::make_shared<Journal>();
-  testsupport::FakeKeyboardServices fakes;
-  std::shared_ptr<KeyboardInterceptor> interceptor;
+  std::shared_ptr<KeyboardInterceptor> interceptor =
+      std::make_shared<KeyboardInterceptor>(KeyboardInterceptor::Services{
+          journal, journal, std::make_shared<testsupport::FakeUrlOpener>(), "file:///help.html"});
 };
 
 const platform::TapEvent kF15Press{te::kKeyDown, te::kKeyCodeF15};
 
-TEST_F(KeyboardInterceptorTest, TrustedAtLaunchReportsBeforeStartingTheTapAndKeepsWatching) {
-  fakes.access->trusted = true;
-  interceptor->checkAndRequestPermissions();
-  testsupport::runLoopFor(1100ms);
-  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted, "poll"}));
-  EXPECT_TRUE(interceptor->isTrusted());
-}
-
 TEST_F(KeyboardInterceptorTest, FailedTapIsLoggedAndStillCountsAsTrusted) {
-  fakes.access->trusted = true;
+  journal->trusted = true;
   journal->canCreate = false;
   interceptor->checkAndRequestPermissions();
   EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kFailed}));
@@ -121,7 +100,7 @@ TEST_F(KeyboardInterceptorTest, FailedTapIsLoggedAndStillCountsAsTrusted) {
 TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantThenStartsTheTapAndReports) {
   interceptor->checkAndRequestPermissions();
   EXPECT_FALSE(interceptor->isTrusted());
-  fakes.access->trusted = true;
+  journal->trusted = true;
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
   EXPECT_TRUE(interceptor->isTrusted());
   testsupport::runLoopFor(1100ms);  // A steady grant reports nothing more.
@@ -129,13 +108,15 @@ TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantThenStartsThe
                                       kStarted, "trusted", "poll"}));
 }
 
-TEST_F(KeyboardInterceptorTest, LostAccessDropsTheTapShowsUntrustedAndComesBack) {
-  fakes.access->trusted = true;
+// Trusted at launch, the report comes before the tap starts; the poll goes
+// on, and access that goes away and comes back takes the tap with it.
+TEST_F(KeyboardInterceptorTest, TrustedAtLaunchStartsTheTapAndLosingAccessDropsItUntilItReturns) {
+  journal->trusted = true;
   interceptor->checkAndRequestPermissions();
-  fakes.access->trusted = false;
+  journal->trusted = false;
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !interceptor->isTrusted(); }, 2s));
   EXPECT_EQ(journal->lastTap, nullptr);
-  fakes.access->trusted = true;
+  journal->trusted = true;
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return interceptor->isTrusted(); }, 2s));
   testsupport::drainMainQueue();
   EXPECT_NE(journal->lastTap, nullptr);
@@ -160,26 +141,24 @@ TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedOnTheMainThre
   EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted, "up coarse", "down fine"}));
 }
 
-TEST_F(KeyboardInterceptorTest, KeysAreDeletedWithoutADelegateAndPassOnceTheInterceptorIsGone) {
+// Keys are deleted even when no report can reach anyone; once the
+// interceptor is gone they pass. A switched-off tap is switched on again only
+// while it exists.
+TEST_F(KeyboardInterceptorTest, KeysAreDeletedUntilTheInterceptorIsGoneAndTheTapIsKeptOn) {
   interceptor->startEventTap();
+  journal->lastTap->enabled = false;
+  EXPECT_EQ(feedFromInputThread({te::kTapDisabledByTimeout}), TapVerdict::Pass);
+  EXPECT_TRUE(journal->lastTap->enabled);
   interceptor->delegate.reset();
   EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Delete);
   testsupport::drainMainQueue();
   interceptor->delegate = journal;
   EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Delete);
-  interceptor.reset();  // Before the report posted for that key runs.
-  testsupport::drainMainQueue();
-  EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Pass);
-  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
-}
-
-TEST_F(KeyboardInterceptorTest, SwitchedOffTapIsSwitchedOnAgainOnlyWhileItExists) {
-  interceptor->startEventTap();
-  journal->lastTap->enabled = false;
-  EXPECT_EQ(feedFromInputThread({te::kTapDisabledByTimeout}), TapVerdict::Pass);
-  EXPECT_TRUE(journal->lastTap->enabled);
   interceptor->stopEventTap();
   EXPECT_EQ(feedFromInputThread({te::kTapDisabledByUserInput}), TapVerdict::Pass);
+  interceptor.reset();  // Before the report posted for the key runs.
+  testsupport::drainMainQueue();
+  EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Pass);
   EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
 }
 

@@ -10,24 +10,12 @@
 #include <vector>
 
 #include "app/ui/Screens.h"
-#include "platform/Clock.h"
 #include "platform/DisplayTransferTables.h"
-#include "platform/Sleeper.h"
 #include "platform/UserDefaults.h"
 
-// Small stand-ins for the display manager's services, shared by the tests
-// and benchmarks that build a DisplayManager or place a window.
+// Stand-ins for the display manager's gamma tables, defaults and screens,
+// shared by the tests and benchmarks that build a DisplayManager.
 namespace testsupport {
-
-struct NoPause : platform::Sleeper {
-  void sleepMicroseconds(std::uint32_t) override {}
-};
-
-// Real time, but no wait for a port's pacing.
-struct NoWait : platform::Clock {
-  TimePoint now() override { return std::chrono::steady_clock::now(); }
-  void sleepUntil(TimePoint) override {}
-};
 
 // Active displays (a different list on the second query if set) and each
 // table applied; red, green and blue must be the same table.

@@ -11,24 +11,18 @@
 // records what it was asked to open.
 namespace testsupport {
 
-class FakeInputTap : public platform::InputTap {
- public:
-  explicit FakeInputTap(FakeInputTap*& current) : current_(current) { current_ = this; }
-  ~FakeInputTap() override { current_ = nullptr; }
-  void setEnabled(bool enabled) override { this->enabled = enabled; }
+struct FakeInputTap : platform::InputTap {
+  explicit FakeInputTap(FakeInputTap*& current) : current(current) { current = this; }
+  ~FakeInputTap() override { current = nullptr; }
+  void setEnabled(bool on) override { enabled = on; }
+  FakeInputTap*& current;
   bool enabled = true;
-
- private:
-  FakeInputTap*& current_;
 };
 
-class FakeInputTapService : public platform::InputTapService {
- public:
+struct FakeInputTapService : platform::InputTapService {
   std::unique_ptr<platform::InputTap> createTap(std::uint64_t, Callback callback) override {
     ++createCount;
-    if (!canCreate) {
-      return nullptr;
-    }
+    if (!canCreate) return nullptr;
     lastCallback = std::move(callback);
     return std::make_unique<FakeInputTap>(lastTap);
   }
@@ -38,8 +32,7 @@ class FakeInputTapService : public platform::InputTapService {
   Callback lastCallback;  // feeds events as the input thread would
 };
 
-class FakeInputAccessQuery : public platform::InputAccessQuery {
- public:
+struct FakeInputAccessQuery : platform::InputAccessQuery {
   bool isProcessTrusted(bool) override {
     ++queries;
     return trusted;
@@ -48,8 +41,7 @@ class FakeInputAccessQuery : public platform::InputAccessQuery {
   int queries = 0;
 };
 
-class FakeUrlOpener : public platform::UrlOpener {
- public:
+struct FakeUrlOpener : platform::UrlOpener {
   void openUrl(const std::string& text) override { opened.push_back(text); }
   std::vector<std::string> opened;
 };
