@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <grp.h>
 #include <linux/input.h>
 #include <pwd.h>
@@ -227,6 +228,14 @@ TEST_F(KeyServiceInTheKernel, ServesOnlyBrightnessPressesToAUserWhoCannotOpenThe
   }
   EXPECT_TRUE(keyboardReader.drain().empty()) << "the keyboard is not grabbed";
   EXPECT_TRUE(consumerReader.drain().empty()) << "the consumer control is not grabbed";
+
+  // Caps Lock's light, switched on by an application through the clone,
+  // reaches the keyboard.
+  const int toClone = open(EventNode::waitForDevice(cloneOf(kKeyboardName))->c_str(), O_WRONLY);
+  const input_event capsLockOn[] = {{{}, EV_LED, LED_CAPSL, 1}, {{}, EV_SYN, SYN_REPORT, 0}};
+  EXPECT_EQ(write(toClone, capsLockOn, sizeof capsLockOn), ssize_t{sizeof capsLockOn});
+  close(toClone);
+  EXPECT_EQ(keyboard.ledChanges(), (Events{{EV_LED, LED_CAPSL, 1}}));
 
   VirtualKeyboard late("VM Test Late Keyboard", {KEY_BRIGHTNESSDOWN, KEY_MUTE});
   EventNode lateReader(late.devicePath());

@@ -3,6 +3,9 @@
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 namespace vmtest {
@@ -10,6 +13,7 @@ namespace {
 
 // Real keyboards report a usage-page scan code with each key; any value will do.
 constexpr int kScanCodeBase = 0x70000;
+constexpr int kPatienceMilliseconds = std::chrono::milliseconds(kPatience).count();
 
 }  // namespace
 
@@ -21,6 +25,7 @@ VirtualKeyboard::VirtualKeyboard(const std::string& name, std::initializer_list<
     libevdev_enable_event_code(description_, EV_KEY, key, nullptr);
   }
   libevdev_enable_event_code(description_, EV_MSC, MSC_SCAN, nullptr);
+  libevdev_enable_event_code(description_, EV_LED, LED_CAPSL, nullptr);
   if (libevdev_uinput_create_from_device(description_, LIBEVDEV_UINPUT_OPEN_MANAGED, &device_) !=
       0) {
     libevdev_free(description_);
@@ -34,6 +39,19 @@ VirtualKeyboard::~VirtualKeyboard() {
 }
 
 std::string VirtualKeyboard::devicePath() const { return libevdev_uinput_get_devnode(device_); }
+
+std::vector<Event> VirtualKeyboard::ledChanges() {
+  pollfd ready{libevdev_uinput_get_fd(device_), POLLIN, 0};
+  std::vector<Event> changes;
+  input_event raw[16];
+  while (changes.empty() && poll(&ready, 1, kPatienceMilliseconds) == 1) {
+    const ssize_t bytes = read(ready.fd, raw, sizeof raw);
+    for (ssize_t i = 0; i < bytes / static_cast<ssize_t>(sizeof(input_event)); ++i) {
+      if (raw[i].type == EV_LED) changes.push_back({raw[i].type, raw[i].code, raw[i].value});
+    }
+  }
+  return changes;
+}
 
 std::vector<Event> VirtualKeyboard::framesOf(const KeyValues& keys) {
   std::vector<Event> events;

@@ -36,6 +36,10 @@ class VirtualKeyboard {
   // under test; the marker's own frames are consumed.
   std::vector<Event> eventsBeforeMarker(EventNode& node, unsigned marker = KEY_ENTER);
 
+  // The LED changes applications sent to this keyboard, as its driver would
+  // receive them; waits up to kPatience for the first.
+  std::vector<Event> ledChanges();
+
   // The events of the frames sent for these keys.
   static std::vector<Event> framesOf(const KeyValues& keys);
 
