@@ -73,6 +73,12 @@ class DrawnIconEngine : public QIconEngine {
 
   QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
 
+  // A tray host on D-Bus (StatusNotifierItem) gets the icon as pixmaps of
+  // these sizes and shows nothing when there are none.
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+  }
+
   QIconEngine* clone() const override { return new DrawnIconEngine(image_, tint_); }
 
  private:
