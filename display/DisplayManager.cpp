@@ -6,9 +6,9 @@
 #include "app/loop/MainQueue.h"
 #include "platform/ExecutableLocation.h"
 #include "platform/QSettingsUserDefaults.h"
+#include "platform/SessionTransferTables.h"
 #include "platform/SysfsDisplayPortRegistry.h"
 #include "platform/UsleepSleeper.h"
-#include "platform/XRandrDisplayTransferTables.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
   static const std::shared_ptr<DisplayManager> instance = std::make_shared<DisplayManager>(
       Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
                std::make_shared<platform::SysfsDisplayPortRegistry>(),
-               std::make_shared<platform::XRandrDisplayTransferTables>(),
+               platform::sessionTransferTables(),
                std::make_shared<platform::UsleepSleeper>(),
                std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()});
   return instance;

@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "platform/Log.h"
+
 namespace {
 
 // Below this level a software-dimmed screen would be too dark to read.
@@ -18,8 +20,13 @@ GammaFallback::GammaFallback(std::shared_ptr<platform::DisplayTransferTables> ta
     : tables_(std::move(tables)) {}
 
 void GammaFallback::dim(std::int64_t level) {
-  applyToActiveDisplays(static_cast<float>(std::max(level, kDimmestLevel)) / kPercent);
+  const std::size_t dimmedDisplays =
+      applyToActiveDisplays(static_cast<float>(std::max(level, kDimmestLevel)) / kPercent);
   dimmed_ = true;
+  if (dimmedDisplays == 0 && !toldNothingDims_) {
+    toldNothingDims_ = true;
+    platform::logLine("[DisplayManager] Software dimming unavailable: no display takes a gamma table");
+  }
 }
 
 void GammaFallback::restoreIfDimmed() {
@@ -30,20 +37,20 @@ void GammaFallback::restoreIfDimmed() {
   dimmed_ = false;
 }
 
-void GammaFallback::applyToActiveDisplays(float top) {
+std::size_t GammaFallback::applyToActiveDisplays(float top) {
   const std::array<float, kTableSize> table = {0.0f, top};
   std::uint32_t count = 0;
   if (tables_->getActiveDisplayList(0, nullptr, count) != 0 || count == 0) {
-    return;
+    return 0;
   }
   std::vector<std::uint32_t> displays(count, 0);
   // The list may have shrunk between the two calls: use only the ids filled.
   if (tables_->getActiveDisplayList(count, displays.data(), count) != 0) {
-    return;
+    return 0;
   }
   displays.resize(std::min<std::size_t>(count, displays.size()));
-  for (std::uint32_t display : displays) {
-    tables_->setDisplayTransferByTable(display, kTableSize, table.data(), table.data(),
-                                       table.data());
-  }
+  return static_cast<std::size_t>(std::count_if(displays.begin(), displays.end(), [&](auto display) {
+    return tables_->setDisplayTransferByTable(display, kTableSize, table.data(), table.data(),
+                                              table.data()) == 0;
+  }));
 }

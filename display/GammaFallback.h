@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -7,7 +8,8 @@
 
 // Software dimming for when no display port takes the DDC/CI command: every
 // active display gets the linear transfer table {0.0, L}, L = max(level, 10)
-// / 100, so even level 0 leaves the screen readable.
+// / 100, so even level 0 leaves the screen readable. When no display takes
+// the table (a compositor without gamma control), it says so once in the log.
 class GammaFallback {
  public:
   explicit GammaFallback(std::shared_ptr<platform::DisplayTransferTables> tables);
@@ -20,8 +22,10 @@ class GammaFallback {
   void restoreIfDimmed();
 
  private:
-  void applyToActiveDisplays(float top);
+  // Returns how many displays took the table.
+  std::size_t applyToActiveDisplays(float top);
 
   std::shared_ptr<platform::DisplayTransferTables> tables_;
   bool dimmed_ = false;
+  bool toldNothingDims_ = false;
 };

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/DisplayTransferTables.h"
+
+namespace platform {
+
+// The way to dim in software that reaches this session's screens: XRandR
+// gamma on X11; on Wayland (where XRandR reaches only Xwayland) the
+// compositor's gamma control, or no displays at all when it offers none.
+// Says on stderr which way it took on Wayland.
+std::shared_ptr<DisplayTransferTables> sessionTransferTables();
+
+}  // namespace platform

@@ -1,0 +1,269 @@
+#include "platform/WaylandGammaTransferTables.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "platform/GammaRamp.h"
+#include "wlr-gamma-control-unstable-v1-client.h"
+
+namespace platform {
+namespace {
+
+constexpr std::uint32_t kOutputVersion = 3;  // The first with wl_output.release.
+constexpr std::uint32_t kChannels = 3;
+
+struct Output {
+  wl_output* output = nullptr;
+  std::uint32_t version = 0;
+  zwlr_gamma_control_v1* control = nullptr;
+  std::uint32_t rampSize = 0;
+  bool failed = false;
+  bool gone = false;  // Unplugged; erased outside event dispatch.
+};
+
+void letGo(Output& output) {
+  if (output.control != nullptr) {
+    zwlr_gamma_control_v1_destroy(output.control);
+  }
+  output.control = nullptr;
+  output.rampSize = 0;
+  output.failed = false;
+}
+
+// The table {0, 1}: no dimming at all.
+bool isFullRange(std::uint32_t tableSize, const float* table) {
+  return tableSize == 2 && table[0] == 0.0f && table[1] == 1.0f;
+}
+
+// The three ramps one after the other in a memory file, as
+// set_gamma takes them; -1 when the file cannot be made.
+int rampFile(const std::vector<std::uint16_t>& ramps) {
+  const int fd = ::memfd_create("glimmerbox-gamma", MFD_CLOEXEC);
+  if (fd < 0) {
+    return -1;
+  }
+  const auto bytes = static_cast<ssize_t>(ramps.size() * sizeof(std::uint16_t));
+  if (::pwrite(fd, ramps.data(), static_cast<std::size_t>(bytes), 0) != bytes) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+struct WaylandGammaTransferTables::Impl {
+  wl_display* display = nullptr;
+  wl_registry* registry = nullptr;
+  zwlr_gamma_control_manager_v1* manager = nullptr;
+  std::map<std::uint32_t, Output> outputs;
+  QObject quitWatcher;
+  bool watchingForQuit = false;
+
+  ~Impl() {
+    for (auto& [name, output] : outputs) {
+      forget(output);
+    }
+    if (manager != nullptr) {
+      zwlr_gamma_control_manager_v1_destroy(manager);
+    }
+    if (registry != nullptr) {
+      wl_registry_destroy(registry);
+    }
+    if (display != nullptr) {
+      wl_display_disconnect(display);
+    }
+  }
+
+  static void forget(Output& output) {
+    letGo(output);
+    if (output.version >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+      wl_output_release(output.output);
+    } else {
+      wl_output_destroy(output.output);
+    }
+  }
+
+  static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                     std::uint32_t version) {
+    auto* self = static_cast<Impl*>(data);
+    if (std::strcmp(interface, wl_output_interface.name) == 0) {
+      const std::uint32_t bound = std::min(version, kOutputVersion);
+      self->outputs[name] = Output{
+          static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, bound)),
+          bound};
+    } else if (std::strcmp(interface, zwlr_gamma_control_manager_v1_interface.name) == 0) {
+      self->manager = static_cast<zwlr_gamma_control_manager_v1*>(
+          wl_registry_bind(registry, name, &zwlr_gamma_control_manager_v1_interface, 1));
+    }
+  }
+
+  static void globalRemove(void* data, wl_registry*, std::uint32_t name) {
+    auto* self = static_cast<Impl*>(data);
+    const auto found = self->outputs.find(name);
+    if (found != self->outputs.end()) {
+      letGo(found->second);
+      found->second.gone = true;
+    }
+  }
+
+  void eraseGoneOutputs() {
+    for (auto it = outputs.begin(); it != outputs.end();) {
+      if (it->second.gone) {
+        forget(it->second);
+        it = outputs.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+
+  static void rampSize(void* data, zwlr_gamma_control_v1*, std::uint32_t size) {
+    static_cast<Output*>(data)->rampSize = size;
+  }
+
+  static void failed(void* data, zwlr_gamma_control_v1*) {
+    static_cast<Output*>(data)->failed = true;
+  }
+
+  static constexpr wl_registry_listener registryListener{&global, &globalRemove};
+  static constexpr zwlr_gamma_control_v1_listener controlListener{&rampSize, &failed};
+
+  bool roundtrip() { return wl_display_roundtrip(display) >= 0; }
+
+  // Takes the output's gamma if this client does not hold it yet; true when
+  // it is held and its ramp size known.
+  bool hold(Output& output) {
+    if (output.gone) {
+      return false;
+    }
+    if (output.control == nullptr) {
+      output.control = zwlr_gamma_control_manager_v1_get_gamma_control(manager, output.output);
+      zwlr_gamma_control_v1_add_listener(output.control, &controlListener, &output);
+      roundtrip();
+      watchForQuit();
+    }
+    if (output.failed || output.rampSize == 0) {
+      letGo(output);  // Another client may let go later; ask again next time.
+      return false;
+    }
+    return true;
+  }
+
+  // Connected when gamma is first taken, by which time the application
+  // object exists even if this service was made before it.
+  void watchForQuit() {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (watchingForQuit || application == nullptr) {
+      return;
+    }
+    watchingForQuit = true;
+    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
+                     [this] { letGoOfAll(); });
+  }
+
+  void letGoOfAll() {
+    for (auto& [name, output] : outputs) {
+      letGo(output);
+    }
+    wl_display_flush(display);
+  }
+
+  std::int32_t send(Output& output, const std::vector<std::uint16_t>& ramps) {
+    const int fd = rampFile(ramps);
+    if (fd < 0) {
+      return -EIO;
+    }
+    zwlr_gamma_control_v1_set_gamma(output.control, fd);
+    ::close(fd);
+    if (!roundtrip() || output.failed) {
+      letGo(output);
+      return -EIO;
+    }
+    return 0;
+  }
+};
+
+std::unique_ptr<WaylandGammaTransferTables> WaylandGammaTransferTables::connect(
+    const std::string& displayName) {
+  auto impl = std::make_unique<Impl>();
+  impl->display = wl_display_connect(displayName.empty() ? nullptr : displayName.c_str());
+  if (impl->display == nullptr) {
+    return nullptr;
+  }
+  impl->registry = wl_display_get_registry(impl->display);
+  wl_registry_add_listener(impl->registry, &Impl::registryListener, impl.get());
+  if (!impl->roundtrip() || impl->manager == nullptr) {
+    return nullptr;
+  }
+  return std::unique_ptr<WaylandGammaTransferTables>(
+      new WaylandGammaTransferTables(std::move(impl)));
+}
+
+WaylandGammaTransferTables::WaylandGammaTransferTables(std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)) {}
+
+WaylandGammaTransferTables::~WaylandGammaTransferTables() = default;
+
+std::int32_t WaylandGammaTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
+                                                              std::uint32_t* displays,
+                                                              std::uint32_t& count) {
+  std::vector<std::uint32_t> active;
+  impl_->roundtrip();  // Outputs plugged or unplugged since the last call.
+  impl_->eraseGoneOutputs();
+  for (const auto& [name, output] : impl_->outputs) {
+    active.push_back(name);
+  }
+  if (displays == nullptr || maxDisplays == 0) {
+    count = static_cast<std::uint32_t>(active.size());
+    return 0;
+  }
+  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
+  std::copy_n(active.begin(), count, displays);
+  return 0;
+}
+
+std::int32_t WaylandGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
+                                                                   std::uint32_t tableSize,
+                                                                   const float* red,
+                                                                   const float* green,
+                                                                   const float* blue) {
+  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
+    return -EINVAL;
+  }
+  impl_->eraseGoneOutputs();
+  const auto found = impl_->outputs.find(display);
+  if (found == impl_->outputs.end()) {
+    return -ENODEV;
+  }
+  if (isFullRange(tableSize, red) && isFullRange(tableSize, green) &&
+      isFullRange(tableSize, blue)) {
+    letGo(found->second);  // The compositor's own ramps, and night-light programs, come back.
+    wl_display_flush(impl_->display);
+    return 0;
+  }
+  if (!impl_->hold(found->second)) {
+    return -ENODEV;
+  }
+  const std::size_t size = found->second.rampSize;
+  std::vector<std::uint16_t> ramps;
+  ramps.reserve(size * kChannels);
+  for (const float* table : {red, green, blue}) {
+    const std::vector<std::uint16_t> ramp = gammaRampFromTable(size, tableSize, table);
+    ramps.insert(ramps.end(), ramp.begin(), ramp.end());
+  }
+  return impl_->send(found->second, ramps);
+}
+
+void WaylandGammaTransferTables::restoreOriginalRamps() { impl_->letGoOfAll(); }
+
+}  // namespace platform
