@@ -36,7 +36,7 @@ DisplayChoice chooseNamedPlatform(const DisplayEnvironment& environment,
                        environment.waylandDisplay,
                    !environment.waylandDisplay.empty());
   }
-  return {named, "", false};
+  return {named, "", false, named == "wayland" && probes.waylandOffersLayerShell()};
 }
 
 }  // namespace
@@ -49,10 +49,14 @@ DisplayChoice chooseDisplayPlatform(const DisplayEnvironment& environment,
   if (environment.x11Display.empty() && environment.waylandDisplay.empty()) {
     return missing("neither DISPLAY nor WAYLAND_DISPLAY is set", false);
   }
+  const bool waylandAnswers = !environment.waylandDisplay.empty() && probes.waylandAnswers();
+  if (waylandAnswers && probes.waylandPluginInstalled() && probes.waylandOffersLayerShell()) {
+    return {"wayland", "", false, true};
+  }
   if (!environment.x11Display.empty() && probes.x11Answers()) {
     return {"xcb", "", false};
   }
-  if (!environment.waylandDisplay.empty() && probes.waylandAnswers()) {
+  if (waylandAnswers) {
     if (probes.waylandPluginInstalled()) {
       return {"wayland", "", false};
     }

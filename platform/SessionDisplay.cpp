@@ -4,12 +4,14 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <wayland-client.h>
 
 #include <QLibraryInfo>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -73,6 +75,29 @@ bool waylandPluginInstalled() {
   return false;
 }
 
+void noteLayerShell(void* found, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+  if (std::strcmp(interface, "zwlr_layer_shell_v1") == 0) {
+    *static_cast<bool*>(found) = true;
+  }
+}
+
+void ignoreRemoval(void*, wl_registry*, std::uint32_t) {}
+
+bool waylandOffersLayerShell() {
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    return false;
+  }
+  static constexpr wl_registry_listener listener{&noteLayerShell, &ignoreRemoval};
+  bool found = false;
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &found);
+  wl_display_roundtrip(display);
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return found;
+}
+
 DisplayEnvironment currentEnvironment() {
   return {environmentValue("QT_QPA_PLATFORM"), environmentValue("DISPLAY"),
           environmentValue("WAYLAND_DISPLAY")};
@@ -82,8 +107,15 @@ void announce(const DisplayChoice& choice, const DisplayEnvironment& environment
   if (choice.qtPlatform == "xcb") {
     std::fprintf(stderr, "glimmerbox: showing on X11, DISPLAY=%s\n",
                  environment.x11Display.c_str());
+    if (!environment.waylandDisplay.empty() && waylandOffersLayerShell() &&
+        !waylandPluginInstalled()) {
+      std::fprintf(stderr,
+                   "glimmerbox: install qt6-wayland so that the popover opens under the tray "
+                   "on this compositor\n");
+    }
   } else if (choice.qtPlatform == "wayland") {
-    std::fprintf(stderr, "glimmerbox: showing on Wayland, WAYLAND_DISPLAY=%s\n",
+    std::fprintf(stderr, "glimmerbox: showing on Wayland%s, WAYLAND_DISPLAY=%s\n",
+                 choice.layerShell ? " through the layer shell" : "",
                  environment.waylandDisplay.c_str());
   }
 }
@@ -91,7 +123,8 @@ void announce(const DisplayChoice& choice, const DisplayEnvironment& environment
 }  // namespace
 
 std::string prepareSessionDisplay(std::chrono::milliseconds patience) {
-  const DisplayProbes probes{&x11Answers, &waylandAnswers, &waylandPluginInstalled};
+  const DisplayProbes probes{&x11Answers, &waylandAnswers, &waylandPluginInstalled,
+                             &waylandOffersLayerShell};
   const DisplayEnvironment environment = currentEnvironment();
   const auto deadline = std::chrono::steady_clock::now() + patience;
   DisplayChoice choice = chooseDisplayPlatform(environment, probes);
@@ -102,6 +135,12 @@ std::string prepareSessionDisplay(std::chrono::milliseconds patience) {
   if (choice.problem.empty()) {
     announce(choice, environment);
     ::setenv("QT_QPA_PLATFORM", choice.qtPlatform.c_str(), 1);
+  }
+  if (choice.layerShell) {
+    // Qt then gives windows marked to bypass the window manager (the
+    // popover and the HUD) no role of its own, so they can take the layer
+    // shell's.
+    ::setenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1", 1);
   }
   return choice.problem;
 }

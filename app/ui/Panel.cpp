@@ -1,6 +1,7 @@
 #include "app/ui/Panel.h"
 
 #include <QEasingCurve>
+#include <QGuiApplication>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
@@ -8,6 +9,7 @@
 #include <cmath>
 
 #include "app/ui/AnimationContext.h"
+#include "app/ui/LayerShell.h"
 #include "app/ui/PanelWindow.h"
 #include "app/ui/QtConversions.h"
 #include "app/ui/ScreenCoordinates.h"
@@ -39,9 +41,27 @@ struct Panel::Impl {
       flags |= Qt::X11BypassWindowManagerHint;
     }
     const bool wasVisible = window->isVisible();
+    releaseFromLayerShell();
     window->setWindowFlags(flags);  // Hides a visible window.
     if (wasVisible) {
       window->show();
+      placeOnLayerShell();
+    }
+  }
+
+  // On a Wayland compositor with the layer shell, a panel left to no window
+  // manager (the HUD) is put where its frame says, above other windows.
+  void placeOnLayerShell() {
+    LayerShell* shell = LayerShell::instance();
+    if (shell != nullptr && window->isVisible() &&
+        window->windowFlags().testFlag(Qt::BypassWindowManagerHint)) {
+      shell->placeAt(*window->windowHandle(), window->geometry(), {.overlay = true});
+    }
+  }
+
+  void releaseFromLayerShell() {
+    if (LayerShell* shell = LayerShell::instance(); shell != nullptr && window->windowHandle()) {
+      shell->release(*window->windowHandle());
     }
   }
 
@@ -59,14 +79,19 @@ struct Panel::Impl {
     window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
   }
 
+  // Qt's Wayland windows have no opacity: there a panel shows and hides
+  // without fading.
   void applyAlpha(double value) {
     alpha = value;
-    window->setWindowOpacity(value);
+    if (QGuiApplication::platformName() != "wayland") {
+      window->setWindowOpacity(value);
+    }
   }
 
   void placeWindow() {
     const QRectF topDown = ScreenCoordinates::current().qt(frame);
     window->setGeometry(toQRect({topDown.x(), topDown.y(), topDown.width(), topDown.height()}));
+    placeOnLayerShell();
   }
 
   // Stops a running fade where it is; its group learns it was interrupted.
@@ -175,12 +200,16 @@ void Panel::orderFrontRegardless() {
   if (!impl_->window->isVisible()) {
     impl_->applyShape();
     impl_->window->show();  // A newly mapped window comes up on top.
+    impl_->placeOnLayerShell();
     return;
   }
   impl_->window->raise();
 }
 
-void Panel::orderOut() { impl_->window->hide(); }
+void Panel::orderOut() {
+  impl_->releaseFromLayerShell();
+  impl_->window->hide();
+}
 
 bool Panel::isVisible() const { return impl_->window->isVisible(); }
 

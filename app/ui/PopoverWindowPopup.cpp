@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/ui/LayerShell.h"
 #include "app/ui/PopoverWindowPlacement.h"
 #include "app/ui/StatusItemTray.h"
 #include "app/ui/ViewBridge.h"
@@ -18,11 +19,30 @@ namespace {
 // close; a deliberate second click comes far later.
 constexpr std::chrono::milliseconds outsidePressGrace{250};
 
-QRect anchorFor(const StatusBarButton& button) {
+std::optional<QRect> trayIconGeometry(const StatusBarButton& button) {
   if (auto* tray = dynamic_cast<const StatusItemTray*>(&button)) {
-    if (auto geometry = tray->iconGeometry()) {
-      return *geometry;
-    }
+    return tray->iconGeometry();
+  }
+  return std::nullopt;
+}
+
+// On Xwayland the pointer's last place over the compositor's own panel
+// never reaches X11, so the pointer says nothing about where the tray is.
+bool pointerIsUnknown() {
+  return QGuiApplication::platformName() == "xcb" && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The tray's icon; without its geometry the pointer, which has just clicked
+// it, or on Xwayland the available area's top right corner, where most
+// desktops keep the tray.
+QRect anchorFor(const StatusBarButton& button) {
+  if (std::optional<QRect> icon = trayIconGeometry(button)) {
+    return *icon;
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (pointerIsUnknown() && screen != nullptr) {
+    const QRect available = screen->availableGeometry();
+    return QRect(available.x() + available.width(), available.y(), 0, 0);
   }
   return QRect(QCursor::pos(), QSize(0, 0));
 }
@@ -43,6 +63,9 @@ std::unique_ptr<PopoverWindow> makePopoverWindow() {
 
 PopoverWindowPopup::PopoverWindowPopup() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_DeleteOnClose, false);
+  if (LayerShell::instance() != nullptr) {
+    setWindowFlag(Qt::BypassWindowManagerHint);
+  }
 }
 
 PopoverWindowPopup::~PopoverWindowPopup() {
@@ -87,6 +110,21 @@ void PopoverWindowPopup::showRelativeTo(const StatusBarButton& button) {
   QRect anchor = anchorFor(button);
   move(popoverWindowOrigin(anchor, size(), availableAreaAround(anchor)));
   show();
+  if (LayerShell* shell = LayerShell::instance()) {
+    placeOnLayerShell(*shell, trayIconGeometry(button).has_value());
+  }
+}
+
+// A tray on D-Bus (StatusNotifierItem), the rule on Wayland, tells neither
+// where its icon is nor where the pointer was; the tray is then taken to be
+// in the top panel's right end, where most desktops keep it.
+void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, bool knowsIconGeometry) {
+  const LayerShell::Placement placement{.takesKeyboard = true};
+  if (knowsIconGeometry) {
+    shell.placeAt(*windowHandle(), geometry(), placement);
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    shell.placeInCorner(*windowHandle(), *screen, Qt::TopRightCorner, placement);
+  }
 }
 
 void PopoverWindowPopup::makeKeyWindow() {
@@ -105,7 +143,20 @@ void PopoverWindowPopup::closeEvent(QCloseEvent* event) {
   if (!closingOnRequest_) {
     closedByOutsidePressAt_ = std::chrono::steady_clock::now();
   }
+  if (LayerShell* shell = LayerShell::instance(); shell != nullptr && windowHandle()) {
+    shell->release(*windowHandle());
+  }
   QWidget::closeEvent(event);
+}
+
+// On the layer shell no press outside the program reaches a popup; losing
+// the keyboard to another window stands in for it.
+void PopoverWindowPopup::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && LayerShell::instance() != nullptr &&
+      isVisible() && !isActiveWindow()) {
+    close();
+  }
+  QWidget::changeEvent(event);
 }
 
 void PopoverWindowPopup::followContentSize() {

@@ -10,6 +10,8 @@
 
 namespace ui {
 
+class LayerShell;
+
 // The popover as a frameless Qt popup window holding one content widget.
 // Qt closes a popup on any press outside it; this class remembers when that
 // happened so the press that closed it cannot reopen it.
@@ -27,9 +29,11 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void followContentSize();
+  void placeOnLayerShell(LayerShell& shell, bool knowsIconGeometry);
 
   std::shared_ptr<View> contentView_;
   QPointer<QWidget> content_;

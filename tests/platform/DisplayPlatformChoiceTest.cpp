@@ -7,8 +7,9 @@
 
 namespace {
 
-// What answers: an X server, a Wayland compositor, Qt's Wayland plugin.
-constexpr unsigned kX = 1, kW = 2, kP = 4;
+// What answers: an X server, a Wayland compositor, Qt's Wayland plugin, the
+// compositor's layer shell.
+constexpr unsigned kX = 1, kW = 2, kP = 4, kL = 8;
 
 struct Case {
   const char* name;
@@ -17,13 +18,19 @@ struct Case {
   std::string platform;
   std::string problemMentions;  // Empty: no problem.
   bool worthWaiting;
+  bool layerShell = false;
 };
 
 TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
   const std::vector<Case> cases = {
       {"X11 session", {"", ":0", ""}, kX, "xcb", "", false},
-      {"Wayland with Xwayland keeps X11", {"", ":0", "wayland-0"}, kX | kW | kP, "xcb", "", false},
+      {"Xwayland when no layer shell", {"", ":0", "wayland-0"}, kX | kW | kP, "xcb", "", false},
+      {"layer shell over Xwayland", {"", ":0", "wayland-0"}, kX | kW | kP | kL, "wayland", "",
+       false, true},
+      {"layer shell needs the plugin", {"", ":0", "wayland-0"}, kX | kW | kL, "xcb", "", false},
       {"Wayland without Xwayland", {"", "", "wayland-0"}, kW | kP, "wayland", "", false},
+      {"named wayland, layer shell", {"wayland", "", "wayland-0"}, kW | kP | kL, "wayland", "",
+       false, true},
       {"no Xwayland, no Qt plugin", {"", "", "wayland-0"}, kW, "", "qt6-wayland", false},
       {"nothing set", {"", "", ""}, 0, "", "neither DISPLAY nor WAYLAND_DISPLAY", false},
       {"dead Wayland socket", {"", "", "wayland-9"}, kP, "", "WAYLAND_DISPLAY=wayland-9", true},
@@ -35,10 +42,12 @@ TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
     SCOPED_TRACE(c.name);
     const platform::DisplayProbes probes{[&] { return (c.answers & kX) != 0; },
                                          [&] { return (c.answers & kW) != 0; },
-                                         [&] { return (c.answers & kP) != 0; }};
+                                         [&] { return (c.answers & kP) != 0; },
+                                         [&] { return (c.answers & kL) != 0; }};
     const platform::DisplayChoice choice = platform::chooseDisplayPlatform(c.environment, probes);
     EXPECT_EQ(choice.qtPlatform, c.platform);
     EXPECT_EQ(choice.worthWaiting, c.worthWaiting);
+    EXPECT_EQ(choice.layerShell, c.layerShell);
     if (c.problemMentions.empty()) {
       EXPECT_EQ(choice.problem, "");
     } else {
