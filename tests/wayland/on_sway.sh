@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# The real program on a headless sway with Xwayland and swaybar's tray, run
+# twice: on Wayland through the layer shell, and on Xwayland as when Qt's
+# Wayland plugin is missing. Each time the tray shows the icon; a second
+# start opens the popover: on Wayland right under the bar, below the icon
+# (the tray on D-Bus tells no geometry, so it goes to the bar's right end);
+# on Xwayland, which sees no bar, at the screen's top right corner. A click
+# on the 25% preset brings the HUD up at the bottom centre. A headless output
+# has no gamma, so the log says once that software dimming is unavailable.
+# Quit ends the program.
+# Usage: on_sway.sh <glimmerbox> <wayland-click> [<folder for screenshots>]
+set -euo pipefail
+program=$(realpath "$1")
+click_tool=$(realpath "$2")
+shots=${3:+$(realpath "$3")}
+work=$(mktemp -d)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+width=1280 height=800
+hud_size="220x50" hud_from_bottom=110
+popover_width=280
+# Without the key service the popover carries the permission banner.
+popover_height=248
+
+fail() {
+  echo "FAIL ($platform): $*"
+  for log in sway out err; do
+    echo "--- $log"
+    tail -15 "$work/$log.log" 2>/dev/null || true
+  done
+  exit 1
+}
+
+now_ms() { date +%s%3N; }
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local deadline=$(($(now_ms) + $1 * 1000)); shift
+  until "$@"; do
+    [ "$(now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+# sway refuses to run as root; it and its bar then run as nobody, and the
+# program as the caller, across a bus that admits both.
+as_compositor_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_compositor_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+runtime="$work/compositor"
+mkdir -m 700 "$runtime"
+"${as_compositor_user[@]}" true 2>/dev/null && chown "$("${as_compositor_user[@]}" id -u)" "$runtime"
+
+cat > "$work/bus.conf" <<BUS
+<busconfig>
+  <include>/usr/share/dbus-1/session.conf</include>
+  <listen>unix:path=$work/bus</listen>
+  <policy context="default">
+    <allow user="*"/>
+  </policy>
+</busconfig>
+BUS
+dbus-daemon --config-file="$work/bus.conf" --nofork > /dev/null 2>&1 &
+pids+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+wait_for 5 test -S "$work/bus" || fail "no session bus"
+chmod 777 "$work/bus"
+
+cat > "$work/sway.conf" <<SWAY
+output HEADLESS-1 resolution ${width}x${height}
+xwayland enable
+exec sh -c 'xhost +si:localuser:$(id -un) && echo \$DISPLAY > $runtime/display'
+bar {
+  position top
+  tray_output *
+  colors {
+    background #d8d8d8
+  }
+}
+SWAY
+env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+  WLR_RENDERER=pixman "${as_compositor_user[@]}" sway -c "$work/sway.conf" \
+  > "$work/sway.log" 2>&1 &
+pids+=($!)
+platform="sway"
+wait_for 10 test -s "$runtime/display" || fail "sway did not start"
+export WAYLAND_DISPLAY="$runtime/wayland-1"
+wait_for 5 test -S "$WAYLAND_DISPLAY" || fail "no Wayland socket"
+export DISPLAY=$(cat "$runtime/display")
+
+shot="$work/shot.png"
+screenshot() { grim "$shot"; }
+pixel() { convert "$shot" -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
+
+# The box (x y width height) of what differs from colour $2 inside region $1
+# (WxH+X+Y) of the screenshot.
+box_in() {
+  local region=$1 background=$2 box
+  box=$(convert "$shot" -crop "$region" +repage -bordercolor "#$background" -border 1 \
+    -fuzz 4% -format '%@' info:)
+  local offset_x=${region#*+} && offset_x=${offset_x%+*}
+  local offset_y=${region##*+}
+  local w=${box%%x*} rest=${box#*x}
+  local h=${rest%%+*} && rest=${rest#*+}
+  echo "$((${rest%+*} - 1 + offset_x)) $((${rest#*+} - 1 + offset_y)) $w $h"
+}
+
+# The bar's height: how far down the middle column keeps the bar's colour.
+bar_height() {
+  local y=0
+  while [ "$(pixel $((width / 2)) "$y")" = "D8D8D8" ]; do y=$((y + 1)); done
+  echo "$y"
+}
+
+# Whether $1 is within $3 of $2.
+near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+
+click() { "$click_tool" "$width" "$height" "$1" "$2"; }
+
+run_program() {
+  local qt_platform=$1 expected_line=$2
+  platform=${qt_platform:-wayland}
+  local home="$work/home-$platform"
+  mkdir -p "$home/config" "$home/runtime"
+  chmod 700 "$home/runtime"
+  start() {
+    env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+      ${qt_platform:+QT_QPA_PLATFORM=$qt_platform} \
+      "$program" >> "$work/out.log" 2>> "$work/err.log"
+  }
+  : > "$work/out.log"
+  : > "$work/err.log"
+  start &
+  local program_pid=$!
+  pids+=("$program_pid")
+  grep_err() { grep -q "$1" "$work/err.log"; }
+  wait_for 10 grep_err "$expected_line" || fail "did not say \"$expected_line\""
+
+  local bar icon_x icon_y icon_w icon_h
+  icon_shown() {
+    screenshot
+    bar=$(bar_height)
+    read -r icon_x icon_y icon_w icon_h < <(box_in "120x$bar+$((width - 120))+0" D8D8D8)
+    [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
+  }
+  wait_for 10 icon_shown || fail "no tray icon in the bar"
+
+  start || fail "a second start did not exit 0"
+  # Measured below the bar; on Xwayland the popover's top covers the bar.
+  local desktop pop_x pop_y pop_w pop_h
+  popover_shown() {
+    screenshot
+    desktop=$(pixel 5 $((height - 5)))
+    read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$((height / 2))+0+$bar" "$desktop")
+    [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
+  }
+  wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  pop_y=$((pop_y + pop_h - popover_height))
+  [ $((pop_x + pop_w)) = "$width" ] || fail "the popover ends at x $((pop_x + pop_w)), not $width"
+  if [ "$platform" = wayland ]; then
+    [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, the bar ends at $bar"
+    [ "$pop_x" -le "$icon_x" ] || fail "the icon at x $icon_x is not above the popover"
+  else
+    [ "$pop_y" = 0 ] || fail "the popover's top is at $pop_y, not 0"
+  fi
+  [ -n "$shots" ] && cp "$shot" "$shots/sway-popover-$platform.png"
+
+  # The 25% preset: the first button of the preset row, 82 to 106 below the top.
+  click $((pop_x + 43)) $((pop_y + 94))
+  # The capsule's rounded ends may lose a pixel of antialiasing to the fuzz.
+  local hud_x hud_y hud_w hud_h
+  hud_shown() {
+    screenshot
+    read -r hud_x hud_y hud_w hud_h < <(box_in "${width}x$((height / 2))+0+$((height / 2))" "$desktop")
+    near "$hud_w" "${hud_size%x*}" 2 && near "$hud_h" "${hud_size#*x}" 2
+  }
+  wait_for 3 hud_shown || fail "no ${hud_size} HUD (box $hud_x $hud_y ${hud_w}x$hud_h)"
+  near $((hud_x * 2 + hud_w)) "$width" 2 || fail "the HUD at x $hud_x is not centred"
+  near $((height - hud_y - hud_h)) "$hud_from_bottom" 2 ||
+    fail "the HUD's bottom is $((height - hud_y - hud_h)) from the screen's, not $hud_from_bottom"
+  [ -n "$shots" ] && cp "$shot" "$shots/sway-hud-$platform.png"
+
+  click $((pop_x + 108)) $((pop_y + 94))
+  sleep 0.3
+  [ "$(grep -c 'Software dimming unavailable' "$work/out.log")" = 1 ] ||
+    fail "the log did not say exactly once that software dimming is unavailable"
+
+  # Quit, at the popover's bottom right.
+  click $((pop_x + pop_w - 30)) $((pop_y + popover_height - 20))
+  local ended=no
+  ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+  wait_for 5 ended || fail "Quit did not end the program"
+  wait "$program_pid" || fail "the program ended with status $?"
+}
+
+run_program "" "showing on Wayland through the layer shell"
+run_program xcb "showing on X11"
+echo "PASS"
