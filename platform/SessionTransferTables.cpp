@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/MutterGammaTransferTables.h"
 #include "platform/WaylandGammaTransferTables.h"
 #include "platform/XRandrDisplayTransferTables.h"
 
@@ -37,6 +38,10 @@ std::shared_ptr<DisplayTransferTables> sessionTransferTables() {
   if (std::shared_ptr<DisplayTransferTables> wlroots = WaylandGammaTransferTables::connect()) {
     std::fprintf(stderr, "glimmerbox: software dimming through the compositor's gamma control\n");
     return wlroots;
+  }
+  if (std::shared_ptr<DisplayTransferTables> gnome = MutterGammaTransferTables::connect()) {
+    std::fprintf(stderr, "glimmerbox: software dimming through GNOME's display configuration\n");
+    return gnome;
   }
   std::fprintf(stderr,
                "glimmerbox: this Wayland compositor lets no program set gamma; monitors that "

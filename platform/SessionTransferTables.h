@@ -8,7 +8,8 @@ namespace platform {
 
 // The way to dim in software that reaches this session's screens: XRandR
 // gamma on X11; on Wayland (where XRandR reaches only Xwayland) the
-// compositor's gamma control, or no displays at all when it offers none.
+// compositor's gamma control (wlroots) or display configuration (GNOME), or
+// no displays at all when it offers neither.
 // Says on stderr which way it took on Wayland.
 std::shared_ptr<DisplayTransferTables> sessionTransferTables();
 

@@ -1,0 +1,209 @@
+#include "platform/MutterGammaTransferTables.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QObject>
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/GammaRamp.h"
+
+namespace platform {
+namespace {
+
+constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
+constexpr const char* kPath = "/org/gnome/Mutter/DisplayConfig";
+constexpr const char* kInterface = "org.gnome.Mutter.DisplayConfig";
+constexpr int kNoMode = -1;
+
+using Ramp = QList<quint16>;
+
+struct Ramps {
+  Ramp red, green, blue;
+};
+
+// What GetResources says: its serial, which SetCrtcGamma must quote, and the
+// CRTCs that show a mode.
+struct Resources {
+  bool answered = false;
+  uint serial = 0;
+  std::vector<std::uint32_t> activeCrtcs;
+};
+
+QDBusMessage call(const char* method, const QList<QVariant>& arguments = {}) {
+  QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+  message.setArguments(arguments);
+  return QDBusConnection::sessionBus().call(message);
+}
+
+bool succeeded(const QDBusMessage& reply, qsizetype arguments) {
+  return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() >= arguments;
+}
+
+// Each CRTC is (u id, x winsys id, i x, i y, i width, i height, i mode,
+// u transform, au transforms, a{sv} properties); mode -1 means off.
+Resources readResources() {
+  const QDBusMessage reply = call("GetResources");
+  if (!succeeded(reply, 2)) {
+    return {};
+  }
+  Resources resources{true, reply.arguments()[0].toUInt(), {}};
+  const QDBusArgument crtcs = reply.arguments()[1].value<QDBusArgument>();
+  crtcs.beginArray();
+  while (!crtcs.atEnd()) {
+    uint id = 0, transform = 0;
+    qlonglong winsysId = 0;
+    int x = 0, y = 0, width = 0, height = 0, mode = kNoMode;
+    QList<uint> transforms;
+    QVariantMap properties;
+    crtcs.beginStructure();
+    crtcs >> id >> winsysId >> x >> y >> width >> height >> mode >> transform >> transforms >>
+        properties;
+    crtcs.endStructure();
+    if (mode != kNoMode) {
+      resources.activeCrtcs.push_back(id);
+    }
+  }
+  crtcs.endArray();
+  return resources;
+}
+
+std::optional<Ramps> readRamps(std::uint32_t crtc) {
+  const QDBusMessage reply = call("GetCrtcGamma", {QVariant::fromValue(uint{crtc})});
+  if (!succeeded(reply, 3)) {
+    return std::nullopt;
+  }
+  const QList<QVariant>& channels = reply.arguments();
+  Ramps ramps{qdbus_cast<Ramp>(channels[0]), qdbus_cast<Ramp>(channels[1]),
+              qdbus_cast<Ramp>(channels[2])};
+  if (ramps.red.isEmpty()) {
+    return std::nullopt;
+  }
+  return ramps;
+}
+
+bool writeRamps(uint serial, std::uint32_t crtc, const Ramps& ramps) {
+  return succeeded(
+      call("SetCrtcGamma", {QVariant::fromValue(serial), QVariant::fromValue(uint{crtc}),
+                            QVariant::fromValue(ramps.red), QVariant::fromValue(ramps.green),
+                            QVariant::fromValue(ramps.blue)}),
+      0);
+}
+
+Ramp rampOf(qsizetype size, std::uint32_t tableSize, const float* table) {
+  const std::vector<std::uint16_t> ramp =
+      gammaRampFromTable(static_cast<std::size_t>(size), tableSize, table);
+  return Ramp(ramp.begin(), ramp.end());
+}
+
+bool isFullRange(std::uint32_t tableSize, const float* table) {
+  return tableSize == 2 && table[0] == 0.0f && table[1] == 1.0f;
+}
+
+}  // namespace
+
+struct MutterGammaTransferTables::Impl {
+  std::map<std::uint32_t, Ramps> originalRamps;
+  QObject quitWatcher;
+  bool watchingForQuit = false;
+
+  // Connected when the first ramps are saved, by which time the application
+  // object exists even if this service was made before it.
+  void watchForQuit() {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (watchingForQuit || application == nullptr) {
+      return;
+    }
+    watchingForQuit = true;
+    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
+                     [this] { restore(originalRamps); });
+  }
+
+  // Puts the given CRTCs' saved ramps back and forgets them.
+  void restore(std::map<std::uint32_t, Ramps> saved) {
+    const Resources resources = readResources();
+    for (const auto& [crtc, ramps] : saved) {
+      writeRamps(resources.serial, crtc, ramps);  // A CRTC gone with its monitor needs nothing.
+      originalRamps.erase(crtc);
+    }
+  }
+
+  // The CRTC's ramps before this object first changed them.
+  std::optional<Ramps> original(std::uint32_t crtc) {
+    if (const auto saved = originalRamps.find(crtc); saved != originalRamps.end()) {
+      return saved->second;
+    }
+    std::optional<Ramps> ramps = readRamps(crtc);
+    if (ramps) {
+      originalRamps[crtc] = *ramps;
+      watchForQuit();
+    }
+    return ramps;
+  }
+};
+
+std::unique_ptr<MutterGammaTransferTables> MutterGammaTransferTables::connect() {
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  if (bus == nullptr || !bus->isServiceRegistered(kService)) {
+    return nullptr;
+  }
+  qDBusRegisterMetaType<Ramp>();
+  return std::unique_ptr<MutterGammaTransferTables>(
+      new MutterGammaTransferTables(std::make_unique<Impl>()));
+}
+
+MutterGammaTransferTables::MutterGammaTransferTables(std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)) {}
+
+MutterGammaTransferTables::~MutterGammaTransferTables() { restoreOriginalRamps(); }
+
+std::int32_t MutterGammaTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
+                                                             std::uint32_t* displays,
+                                                             std::uint32_t& count) {
+  const std::vector<std::uint32_t> active = readResources().activeCrtcs;
+  if (displays == nullptr || maxDisplays == 0) {
+    count = static_cast<std::uint32_t>(active.size());
+    return 0;
+  }
+  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
+  std::copy_n(active.begin(), count, displays);
+  return 0;
+}
+
+std::int32_t MutterGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
+                                                                  std::uint32_t tableSize,
+                                                                  const float* red,
+                                                                  const float* green,
+                                                                  const float* blue) {
+  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
+    return -EINVAL;
+  }
+  if (isFullRange(tableSize, red) && isFullRange(tableSize, green) &&
+      isFullRange(tableSize, blue)) {
+    // The ramps from before, which may carry GNOME's night light.
+    if (const auto saved = impl_->originalRamps.find(display);
+        saved != impl_->originalRamps.end()) {
+      impl_->restore({*saved});
+    }
+    return 0;
+  }
+  const std::optional<Ramps> original = impl_->original(display);
+  if (!original) {
+    return -ENODEV;
+  }
+  const qsizetype size = original->red.size();
+  const Ramps dimmed{rampOf(size, tableSize, red), rampOf(size, tableSize, green),
+                     rampOf(size, tableSize, blue)};
+  return writeRamps(readResources().serial, display, dimmed) ? 0 : -EIO;
+}
+
+void MutterGammaTransferTables::restoreOriginalRamps() { impl_->restore(impl_->originalRamps); }
+
+}  // namespace platform
