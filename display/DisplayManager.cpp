@@ -48,8 +48,7 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
   static const std::shared_ptr<DisplayManager> instance = std::make_shared<DisplayManager>(
       Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
                std::make_shared<platform::SysfsDisplayPortRegistry>(),
-               platform::sessionTransferTables(),
-               std::make_shared<platform::UsleepSleeper>(),
+               platform::sessionTransferTables(), std::make_shared<platform::UsleepSleeper>(),
                std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()});
   return instance;
 }

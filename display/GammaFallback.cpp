@@ -25,7 +25,8 @@ void GammaFallback::dim(std::int64_t level) {
   dimmed_ = true;
   if (dimmedDisplays == 0 && !toldNothingDims_) {
     toldNothingDims_ = true;
-    platform::logLine("[DisplayManager] Software dimming unavailable: no display takes a gamma table");
+    platform::logLine(
+        "[DisplayManager] Software dimming unavailable: no display takes a gamma table");
   }
 }
 
@@ -49,8 +50,9 @@ std::size_t GammaFallback::applyToActiveDisplays(float top) {
     return 0;
   }
   displays.resize(std::min<std::size_t>(count, displays.size()));
-  return static_cast<std::size_t>(std::count_if(displays.begin(), displays.end(), [&](auto display) {
-    return tables_->setDisplayTransferByTable(display, kTableSize, table.data(), table.data(),
-                                              table.data()) == 0;
-  }));
+  return static_cast<std::size_t>(
+      std::count_if(displays.begin(), displays.end(), [&](auto display) {
+        return tables_->setDisplayTransferByTable(display, kTableSize, table.data(), table.data(),
+                                                  table.data()) == 0;
+      }));
 }

@@ -75,7 +75,8 @@ bool waylandPluginInstalled() {
   return false;
 }
 
-void noteLayerShell(void* found, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+void noteLayerShell(void* found, wl_registry*, std::uint32_t, const char* interface,
+                    std::uint32_t) {
   if (std::strcmp(interface, "zwlr_layer_shell_v1") == 0) {
     *static_cast<bool*>(found) = true;
   }

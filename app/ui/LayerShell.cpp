@@ -2,13 +2,13 @@
 
 #include <wayland-client.h>
 
+#include <qpa/qplatformnativeinterface.h>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <qpa/qplatformnativeinterface.h>
 
 // The protocol names an argument "namespace", a keyword in C++.
 #define namespace layerNamespace
@@ -112,7 +112,8 @@ struct LayerShell::Impl {
   }
 
   std::uint32_t keyboardMode(bool takesKeyboard) const {
-    if (!takesKeyboard || version < ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION) {
+    if (!takesKeyboard ||
+        version < ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION) {
       return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;  // Never steal the typing.
     }
     return ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND;
@@ -132,8 +133,8 @@ struct LayerShell::Impl {
       }
       const std::uint32_t layer = request.placement.overlay ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY
                                                             : ZWLR_LAYER_SHELL_V1_LAYER_TOP;
-      entry = {surface, zwlr_layer_shell_v1_get_layer_surface(shell, surface, request.output,
-                                                               layer, kNamespace)};
+      entry = {surface, zwlr_layer_shell_v1_get_layer_surface(shell, surface, request.output, layer,
+                                                              kNamespace)};
       zwlr_layer_surface_v1_add_listener(entry.layer, &kSurfaceListener, nullptr);
     }
     return entry;
@@ -176,8 +177,7 @@ LayerShell* LayerShell::instance() {
     if (QGuiApplication::platformName() != "wayland") {
       return nullptr;
     }
-    auto* display =
-        static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display"));
+    auto* display = static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display"));
     auto impl = std::make_unique<Impl>();
     if (display == nullptr || !impl->connect(display)) {
       return nullptr;

@@ -29,7 +29,8 @@ std::optional<QRect> trayIconGeometry(const StatusBarButton& button) {
 // On Xwayland the pointer's last place over the compositor's own panel
 // never reaches X11, so the pointer says nothing about where the tray is.
 bool pointerIsUnknown() {
-  return QGuiApplication::platformName() == "xcb" && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  return QGuiApplication::platformName() == "xcb" &&
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 // The tray's icon; without its geometry the pointer, which has just clicked

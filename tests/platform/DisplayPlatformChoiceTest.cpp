@@ -25,12 +25,22 @@ TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
   const std::vector<Case> cases = {
       {"X11 session", {"", ":0", ""}, kX, "xcb", "", false},
       {"Xwayland when no layer shell", {"", ":0", "wayland-0"}, kX | kW | kP, "xcb", "", false},
-      {"layer shell over Xwayland", {"", ":0", "wayland-0"}, kX | kW | kP | kL, "wayland", "",
-       false, true},
+      {"layer shell over Xwayland",
+       {"", ":0", "wayland-0"},
+       kX | kW | kP | kL,
+       "wayland",
+       "",
+       false,
+       true},
       {"layer shell needs the plugin", {"", ":0", "wayland-0"}, kX | kW | kL, "xcb", "", false},
       {"Wayland without Xwayland", {"", "", "wayland-0"}, kW | kP, "wayland", "", false},
-      {"named wayland, layer shell", {"wayland", "", "wayland-0"}, kW | kP | kL, "wayland", "",
-       false, true},
+      {"named wayland, layer shell",
+       {"wayland", "", "wayland-0"},
+       kW | kP | kL,
+       "wayland",
+       "",
+       false,
+       true},
       {"no Xwayland, no Qt plugin", {"", "", "wayland-0"}, kW, "", "qt6-wayland", false},
       {"nothing set", {"", "", ""}, 0, "", "neither DISPLAY nor WAYLAND_DISPLAY", false},
       {"dead Wayland socket", {"", "", "wayland-9"}, kP, "", "WAYLAND_DISPLAY=wayland-9", true},
@@ -40,10 +50,9 @@ TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const platform::DisplayProbes probes{[&] { return (c.answers & kX) != 0; },
-                                         [&] { return (c.answers & kW) != 0; },
-                                         [&] { return (c.answers & kP) != 0; },
-                                         [&] { return (c.answers & kL) != 0; }};
+    const platform::DisplayProbes probes{
+        [&] { return (c.answers & kX) != 0; }, [&] { return (c.answers & kW) != 0; },
+        [&] { return (c.answers & kP) != 0; }, [&] { return (c.answers & kL) != 0; }};
     const platform::DisplayChoice choice = platform::chooseDisplayPlatform(c.environment, probes);
     EXPECT_EQ(choice.qtPlatform, c.platform);
     EXPECT_EQ(choice.worthWaiting, c.worthWaiting);

@@ -8,23 +8,37 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include "wlr-virtual-pointer-unstable-v1-client.h"
+// The requests this tool sends of the wlroots virtual-pointer protocol
+// (zwlr_virtual_pointer_unstable_v1, version 1), in the order its published
+// description gives them, which makes their opcodes.
+static const struct wl_interface pointer_interface;
+static const struct wl_interface* create_types[] = {&wl_seat_interface, &pointer_interface};
+static const struct wl_message manager_requests[] = {
+    {"create_virtual_pointer", "?on", create_types}};
+static const struct wl_interface manager_interface = {
+    "zwlr_virtual_pointer_manager_v1", 1, 1, manager_requests, 0, NULL};
+static const struct wl_interface* no_types[] = {NULL, NULL, NULL, NULL, NULL};
+static const struct wl_message pointer_requests[] = {{"motion", "uff", no_types},
+                                                     {"motion_absolute", "uuuuu", no_types},
+                                                     {"button", "uuu", no_types},
+                                                     {"axis", "uuf", no_types},
+                                                     {"frame", "", no_types}};
+static const struct wl_interface pointer_interface = {"zwlr_virtual_pointer_v1", 1, 5,
+                                                      pointer_requests,          0, NULL};
+enum { MOTION_ABSOLUTE = 1, BUTTON = 2, FRAME = 4 };
 
-static struct zwlr_virtual_pointer_manager_v1* manager;
+static struct wl_proxy* manager;
 
 static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
                    uint32_t version) {
-  (void)data;
-  (void)version;
-  if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
-    manager = wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
+  (void)data, (void)version;
+  if (strcmp(interface, manager_interface.name) == 0) {
+    manager = wl_registry_bind(registry, name, &manager_interface, 1);
   }
 }
 
 static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
-  (void)data;
-  (void)registry;
-  (void)name;
+  (void)data, (void)registry, (void)name;
 }
 
 static const struct wl_registry_listener listener = {global, global_remove};
@@ -45,18 +59,17 @@ int main(int argc, char** argv) {
     fprintf(stderr, "wayland-click: the compositor offers no virtual pointer\n");
     return 1;
   }
-  struct zwlr_virtual_pointer_v1* pointer =
-      zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, NULL);
-  const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
-  zwlr_virtual_pointer_v1_motion_absolute(pointer, 0, (uint32_t)atoi(argv[3]),
-                                          (uint32_t)atoi(argv[4]), width, height);
-  zwlr_virtual_pointer_v1_frame(pointer);
+  struct wl_proxy* pointer =
+      wl_proxy_marshal_constructor(manager, 0, &pointer_interface, NULL, NULL);
+  wl_proxy_marshal(pointer, MOTION_ABSOLUTE, 0, atoi(argv[3]), atoi(argv[4]), atoi(argv[1]),
+                   atoi(argv[2]));
+  wl_proxy_marshal(pointer, FRAME);
   wl_display_roundtrip(display);
   usleep(50000);  // Lets the client under the pointer see it arrive first.
-  zwlr_virtual_pointer_v1_button(pointer, 1, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
-  zwlr_virtual_pointer_v1_frame(pointer);
-  zwlr_virtual_pointer_v1_button(pointer, 2, BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
-  zwlr_virtual_pointer_v1_frame(pointer);
+  wl_proxy_marshal(pointer, BUTTON, 1, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
+  wl_proxy_marshal(pointer, FRAME);
+  wl_proxy_marshal(pointer, BUTTON, 2, BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
+  wl_proxy_marshal(pointer, FRAME);
   wl_display_roundtrip(display);
   wl_display_disconnect(display);
   return 0;
