@@ -113,13 +113,6 @@ box_in() {
   echo "$((${rest%+*} - 1 + offset_x)) $((${rest#*+} - 1 + offset_y)) $w $h"
 }
 
-# The bar's height: how far down the middle column keeps the bar's colour.
-bar_height() {
-  local y=0
-  while [ "$(pixel $((width / 2)) "$y")" = "D8D8D8" ]; do y=$((y + 1)); done
-  echo "$y"
-}
-
 # Whether $1 is within $3 of $2.
 near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 
@@ -144,21 +137,21 @@ run_program() {
   grep_err() { grep -q "$1" "$work/err.log"; }
   wait_for 10 grep_err "$expected_line" || fail "did not say \"$expected_line\""
 
-  local bar icon_x icon_y icon_w icon_h
+  local desktop bar icon_x icon_w
   icon_shown() {
     screenshot
-    bar=$(bar_height)
-    read -r icon_x icon_y icon_w icon_h < <(box_in "120x$bar+$((width - 120))+0" D8D8D8)
+    desktop=$(pixel 5 $((height - 5)))
+    read -r _ _ _ bar < <(box_in "1x100+$((width / 2))+0" "$desktop")
+    read -r icon_x _ icon_w _ < <(box_in "120x$bar+$((width - 120))+0" D8D8D8)
     [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
   }
   wait_for 10 icon_shown || fail "no tray icon in the bar"
 
   start || fail "a second start did not exit 0"
   # Measured below the bar; on Xwayland the popover's top covers the bar.
-  local desktop pop_x pop_y pop_w pop_h
+  local pop_x pop_y pop_w pop_h
   popover_shown() {
     screenshot
-    desktop=$(pixel 5 $((height - 5)))
     read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$((height / 2))+0+$bar" "$desktop")
     [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
   }
@@ -195,7 +188,6 @@ run_program() {
 
   # Quit, at the popover's bottom right.
   click $((pop_x + pop_w - 30)) $((pop_y + popover_height - 20))
-  local ended=no
   ended() { ! kill -0 "$program_pid" 2>/dev/null; }
   wait_for 5 ended || fail "Quit did not end the program"
   wait "$program_pid" || fail "the program ended with status $?"
