@@ -207,14 +207,16 @@ void LayerShell::placeAt(QWindow& window, const QRect& globalRect, Placement pla
   impl_->apply(window, request);
 }
 
-void LayerShell::placeInCorner(QWindow& window, QScreen& screen, Qt::Corner corner,
-                               Placement placement) {
-  const bool top = corner == Qt::TopLeftCorner || corner == Qt::TopRightCorner;
-  const bool left = corner == Qt::TopLeftCorner || corner == Qt::BottomLeftCorner;
+void LayerShell::placeNextToPanel(QWindow& window, QScreen& screen, QPoint point,
+                                  Placement placement) {
+  const QRect output = screen.geometry();
+  const bool top = point.y() - output.y() < output.height() / 2;
+  const int left = point.x() - output.x() - window.width() / 2;
   Request request;
   request.output = outputOf(screen);
   request.anchors = (top ? ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP : ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM) |
-                    (left ? ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT : ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT;
+  request.margins = {std::clamp(left, 0, std::max(0, output.width() - window.width())), 0, 0, 0};
   request.exclusiveZone = 0;  // Moved clear of the panels' reserved edges.
   request.size = window.size();
   request.placement = placement;

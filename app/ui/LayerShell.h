@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <Qt>
 #include <memory>
@@ -33,8 +34,9 @@ class LayerShell {
   // whenever it moves. Puts the window at `globalRect`, over any panel.
   void placeAt(QWindow& window, const QRect& globalRect, Placement placement);
 
-  // Puts the window into `corner` of `screen`, next to the panels there.
-  void placeInCorner(QWindow& window, QScreen& screen, Qt::Corner corner, Placement placement);
+  // Puts the window against the edge of `screen` nearest `point` (top or
+  // bottom), next to any panel there, centred on the point where it fits.
+  void placeNextToPanel(QWindow& window, QScreen& screen, QPoint point, Placement placement);
 
   // Call right before hiding the window: Qt destroys its surface then.
   void release(QWindow& window);

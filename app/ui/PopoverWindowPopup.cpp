@@ -19,11 +19,8 @@ namespace {
 // close; a deliberate second click comes far later.
 constexpr std::chrono::milliseconds outsidePressGrace{250};
 
-std::optional<QRect> trayIconGeometry(const StatusBarButton& button) {
-  if (auto* tray = dynamic_cast<const StatusItemTray*>(&button)) {
-    return tray->iconGeometry();
-  }
-  return std::nullopt;
+const StatusItemTray* trayOf(const StatusBarButton& button) {
+  return dynamic_cast<const StatusItemTray*>(&button);
 }
 
 // On Xwayland the pointer's last place over the compositor's own panel
@@ -33,12 +30,16 @@ bool pointerIsUnknown() {
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The tray's icon; without its geometry the pointer, which has just clicked
-// it, or on Xwayland the available area's top right corner, where most
-// desktops keep the tray.
+// The tray's icon; else where the tray says it was clicked; else the
+// pointer, which has just clicked it, or on Xwayland the available area's
+// top right corner, where most desktops keep the tray.
 QRect anchorFor(const StatusBarButton& button) {
-  if (std::optional<QRect> icon = trayIconGeometry(button)) {
+  const StatusItemTray* tray = trayOf(button);
+  if (std::optional<QRect> icon = tray ? tray->iconGeometry() : std::nullopt) {
     return *icon;
+  }
+  if (std::optional<QPoint> click = tray ? tray->lastClick() : std::nullopt) {
+    return QRect(*click, QSize(0, 0));
   }
   QScreen* screen = QGuiApplication::primaryScreen();
   if (pointerIsUnknown() && screen != nullptr) {
@@ -112,19 +113,25 @@ void PopoverWindowPopup::showRelativeTo(const StatusBarButton& button) {
   move(popoverWindowOrigin(anchor, size(), availableAreaAround(anchor)));
   show();
   if (LayerShell* shell = LayerShell::instance()) {
-    placeOnLayerShell(*shell, trayIconGeometry(button).has_value());
+    placeOnLayerShell(*shell, trayOf(button));
   }
 }
 
-// A tray on D-Bus (StatusNotifierItem), the rule on Wayland, tells neither
-// where its icon is nor where the pointer was; the tray is then taken to be
-// in the top panel's right end, where most desktops keep it.
-void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, bool knowsIconGeometry) {
+// A tray on D-Bus (StatusNotifierItem), the rule on Wayland, tells where it
+// was clicked but not where its icon is: the popover then goes next to the
+// panel at that place. Opened without a click it goes to the top panel's
+// right end, where most desktops keep the tray.
+void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTray* tray) {
   const LayerShell::Placement placement{.takesKeyboard = true};
-  if (knowsIconGeometry) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (tray != nullptr && tray->iconGeometry()) {
     shell.placeAt(*windowHandle(), geometry(), placement);
-  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    shell.placeInCorner(*windowHandle(), *screen, Qt::TopRightCorner, placement);
+  } else if (std::optional<QPoint> click = tray ? tray->lastClick() : std::nullopt) {
+    screen = QGuiApplication::screenAt(*click) ? QGuiApplication::screenAt(*click) : screen;
+    shell.placeNextToPanel(*windowHandle(), *screen, *click, placement);
+  } else if (screen != nullptr) {
+    const QRect output = screen->geometry();
+    shell.placeNextToPanel(*windowHandle(), *screen, {output.right(), output.top()}, placement);
   }
 }
 

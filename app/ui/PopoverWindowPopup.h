@@ -11,6 +11,7 @@
 namespace ui {
 
 class LayerShell;
+class StatusItemTray;
 
 // The popover as a frameless Qt popup window holding one content widget.
 // Qt closes a popup on any press outside it; this class remembers when that
@@ -33,7 +34,7 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
 
  private:
   void followContentSize();
-  void placeOnLayerShell(LayerShell& shell, bool knowsIconGeometry);
+  void placeOnLayerShell(LayerShell& shell, const StatusItemTray* tray);
 
   std::shared_ptr<View> contentView_;
   QPointer<QWidget> content_;

@@ -5,13 +5,22 @@
 #include <QPalette>
 
 #include "app/ui/ImageBridge.h"
+#include "app/ui/StatusNotifierItem.h"
 
 namespace ui {
 
 std::unique_ptr<StatusItem> makeSystemStatusItem() { return std::make_unique<StatusItemTray>(); }
 
 StatusItemTray::StatusItemTray() {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+  // A template icon takes the tray's text colour, which follows the theme.
+  qApp->installEventFilter(this);
+  notifierItem_ = StatusNotifierItem::registerWithTray([this](QPoint click) {
+    lastClick_ = click;
+    if (action_) {
+      action_();
+    }
+  });
+  if (notifierItem_ || !QSystemTrayIcon::isSystemTrayAvailable()) {
     return;
   }
   trayIcon_ = std::make_unique<QSystemTrayIcon>();
@@ -21,18 +30,18 @@ StatusItemTray::StatusItemTray() {
                        action_();
                      }
                    });
-  // A template icon takes the tray's text colour, which follows the theme.
-  qApp->installEventFilter(this);
 }
 
 StatusItemTray::~StatusItemTray() = default;
 
-StatusBarButton* StatusItemTray::button() { return trayIcon_ ? this : nullptr; }
+StatusBarButton* StatusItemTray::button() { return trayIcon_ || notifierItem_ ? this : nullptr; }
 
 void StatusItemTray::setImage(std::shared_ptr<Image> image) {
   image_ = std::move(image);
   applyImage();
-  trayIcon_->show();
+  if (trayIcon_) {
+    trayIcon_->show();
+  }
 }
 
 void StatusItemTray::setAction(std::function<void()> action) { action_ = std::move(action); }
@@ -53,8 +62,15 @@ bool StatusItemTray::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StatusItemTray::applyImage() {
-  if (trayIcon_ && image_) {
-    trayIcon_->setIcon(bridge::iconOf(image_, QApplication::palette().color(QPalette::WindowText)));
+  if (!image_) {
+    return;
+  }
+  const QIcon icon = bridge::iconOf(image_, QApplication::palette().color(QPalette::WindowText));
+  if (trayIcon_) {
+    trayIcon_->setIcon(icon);
+  }
+  if (notifierItem_) {
+    notifierItem_->setIcon(icon);
   }
 }
 

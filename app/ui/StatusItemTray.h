@@ -11,8 +11,12 @@
 
 namespace ui {
 
-// A status item over QSystemTrayIcon: the item is its own button while the
-// desktop has a system tray, and has none (showing nothing) otherwise.
+class StatusNotifierItem;
+
+// A status item in the desktop's tray: a StatusNotifierItem of our own when
+// a tray watches the session bus, QSystemTrayIcon (XEmbed) otherwise. The
+// item is its own button while there is a tray, and has none (showing
+// nothing) otherwise.
 class StatusItemTray : public QObject, public StatusItem, public StatusBarButton {
  public:
   StatusItemTray();
@@ -24,6 +28,8 @@ class StatusItemTray : public QObject, public StatusItem, public StatusBarButton
 
   // The icon's rectangle in global screen coordinates, when the tray says.
   std::optional<QRect> iconGeometry() const;
+  // Where the tray says the icon was last clicked, when it says.
+  std::optional<QPoint> lastClick() const { return lastClick_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,7 +37,9 @@ class StatusItemTray : public QObject, public StatusItem, public StatusBarButton
  private:
   void applyImage();
 
+  std::unique_ptr<StatusNotifierItem> notifierItem_;
   std::unique_ptr<QSystemTrayIcon> trayIcon_;
+  std::optional<QPoint> lastClick_;
   std::shared_ptr<Image> image_;
   std::function<void()> action_;
 };
