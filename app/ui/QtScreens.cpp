@@ -38,6 +38,10 @@ Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
   if (auto edid = edids.find(connector); edid != edids.end()) {
     model = EdidReader::modelName(edid->second);
   }
+  // On Wayland XRandR sees only Xwayland; the compositor names the model.
+  if (!model && !qtScreen.model().isEmpty()) {
+    model = qtScreen.model().toStdString();
+  }
   return Screen{QtScreens::displayName(connector, model),
                 coordinates.unflipped(QRectF(qtScreen.geometry())),
                 coordinates.unflipped(QRectF(qtScreen.availableGeometry()))};

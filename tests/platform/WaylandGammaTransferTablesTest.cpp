@@ -36,8 +36,8 @@ class GammaCompositor {
       output.global = wl_global_create(display_, &wl_output_interface, 3, &output, &bindOutput);
     }
     wl_global_create(display_, &zwlr_gamma_control_manager_v1_interface, 1, this, &bindManager);
-    wl_event_loop_add_fd(wl_display_get_event_loop(display_), unplug_, WL_EVENT_READABLE,
-                         &unplugOutput, this);
+    unplugSource_ = wl_event_loop_add_fd(wl_display_get_event_loop(display_), unplug_,
+                                         WL_EVENT_READABLE, &unplugOutput, this);
     thread_ = std::thread([this] {
       while (!stop_) {
         wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
@@ -49,6 +49,7 @@ class GammaCompositor {
   ~GammaCompositor() {
     stop_ = true;
     thread_.join();
+    wl_event_source_remove(unplugSource_);
     wl_display_destroy_clients(display_);
     wl_display_destroy(display_);
     ::close(unplug_);
@@ -133,6 +134,7 @@ class GammaCompositor {
 
   Output outputs_[2];
   int unplug_ = ::eventfd(0, EFD_CLOEXEC);
+  wl_event_source* unplugSource_ = nullptr;
   std::atomic<bool> unplugged_{false}, stop_{false};
   std::mutex mutex_;
   std::thread thread_;

@@ -96,7 +96,7 @@ wait_for 5 test -S "$WAYLAND_DISPLAY" || fail "no Wayland socket"
 export DISPLAY=$(cat "$runtime/display")
 
 shot="$work/shot.png"
-screenshot() { grim "$shot"; }
+screenshot() { grim -l 0 "$shot"; }
 pixel() { convert "$shot" -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
 
 # The box (x y width height) of what differs from colour $2 inside region $1
@@ -164,7 +164,6 @@ run_program() {
   local top=$bar
   [ "$platform" = xcb ] && top=$click_y
   [ "$pop_y" = "$top" ] || fail "the popover's top is at $pop_y, not $top"
-  [ -n "$shots" ] && cp "$shot" "$shots/sway-popover-$platform.png"
 
   # The 25% preset: the first button of the preset row, 82 to 106 below the top.
   click $((pop_x + 43)) $((pop_y + 94))
@@ -179,7 +178,8 @@ run_program() {
   near $((hud_x * 2 + hud_w)) "$width" 2 || fail "the HUD at x $hud_x is not centred"
   near $((height - hud_y - hud_h)) "$hud_from_bottom" 2 ||
     fail "the HUD's bottom is $((height - hud_y - hud_h)) from the screen's, not $hud_from_bottom"
-  [ -n "$shots" ] && cp "$shot" "$shots/sway-hud-$platform.png"
+  # The popover's level may reach the screen a frame after the HUD.
+  [ -n "$shots" ] && sleep 0.2 && screenshot && cp "$shot" "$shots/sway-${platform/xcb/xwayland}.png"
 
   click $((pop_x + 108)) $((pop_y + 94))
   sleep 0.3
