@@ -15,8 +15,10 @@ namespace {
 constexpr std::chrono::seconds kDisplayPatience{5};
 
 // Holds the controller for the life of the process; the application's
-// delegate reference does not own it.
-std::shared_ptr<AppDelegate> appDelegate;
+// delegate reference does not own it. Never destroyed: Qt's X11 plugin ends
+// the process with exit() when the display goes away (the session ends), and
+// the controller's windows cannot be torn down after that.
+std::shared_ptr<AppDelegate>& appDelegate = *new std::shared_ptr<AppDelegate>;
 
 void openPopoverForLaterStart() {
   if (appDelegate) {

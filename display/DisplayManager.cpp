@@ -45,12 +45,15 @@ std::int64_t saturatingSum(std::int64_t current, std::int64_t delta) {
 }  // namespace
 
 std::shared_ptr<DisplayManager> DisplayManager::shared() {
-  static const std::shared_ptr<DisplayManager> instance = std::make_shared<DisplayManager>(
-      Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-               std::make_shared<platform::SysfsDisplayPortRegistry>(),
-               platform::sessionTransferTables(), std::make_shared<platform::UsleepSleeper>(),
-               std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()});
-  return instance;
+  // Never destroyed: after exit() from Qt's X11 plugin (the display went
+  // away) its gamma tables could not be put back through the dead connection.
+  static const auto* const instance =
+      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
+          Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
+                   std::make_shared<platform::SysfsDisplayPortRegistry>(),
+                   platform::sessionTransferTables(), std::make_shared<platform::UsleepSleeper>(),
+                   std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()}));
+  return *instance;
 }
 
 DisplayManager::DisplayManager(Services services)

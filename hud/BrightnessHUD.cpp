@@ -38,9 +38,12 @@ constexpr double kFadeOutSeconds = 0.35;
 }  // namespace
 
 std::shared_ptr<BrightnessHUD> BrightnessHUD::shared() {
-  static const std::shared_ptr<BrightnessHUD> instance =
-      std::make_shared<BrightnessHUD>(std::make_shared<ui::CachedScreens>(ui::systemScreens()));
-  return instance;
+  // Never destroyed, like every object that holds windows: Qt's X11 plugin
+  // ends the process with exit() when the display goes away, after which
+  // no window can be torn down.
+  static const auto* const instance = new std::shared_ptr<BrightnessHUD>(
+      std::make_shared<BrightnessHUD>(std::make_shared<ui::CachedScreens>(ui::systemScreens())));
+  return *instance;
 }
 
 BrightnessHUD::BrightnessHUD(std::shared_ptr<ui::Screens> screens)

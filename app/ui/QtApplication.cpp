@@ -13,8 +13,11 @@ char* applicationArgv[] = {applicationName, nullptr};
 }  // namespace
 
 std::shared_ptr<Application> Application::shared() {
-  static const std::shared_ptr<Application> application = std::make_shared<QtApplication>();
-  return application;
+  // Never destroyed: Qt's X11 plugin ends the process with exit() when the
+  // display goes away, and Qt cannot be torn down after that.
+  static const auto* const application =
+      new std::shared_ptr<Application>(std::make_shared<QtApplication>());
+  return *application;
 }
 
 QtApplication::QtApplication() {

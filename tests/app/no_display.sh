@@ -40,4 +40,12 @@ done
 kill -0 "$program_pid" 2>/dev/null && grep -q "showing on X11" "$work/err" ||
   { echo "FAIL: the program did not wait for the display"; cat "$work/err"; exit 1; }
 echo "ok: waited for $display"
+# The display goes away under it (the session ends): Qt ends the process with
+# status 1, and nothing may crash on the way out.
+sleep 1
+kill -KILL "$xvfb_pid"
+status=0
+wait "$program_pid" || status=$?
+[ "$status" = 1 ] || { echo "FAIL: the program ended with $status when its display died"; exit 1; }
+echo "ok: ended with 1 when the display died"
 echo PASS
