@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace platform {
 
@@ -21,5 +23,20 @@ class DisplayTransferTables {
                                                  const float* red, const float* green,
                                                  const float* blue) = 0;
 };
+
+// Answers getActiveDisplayList from the ids of the active displays: their
+// count for a null buffer or `maxDisplays` 0, otherwise at most `maxDisplays`
+// of them.
+inline std::int32_t answerDisplayList(const std::vector<std::uint32_t>& active,
+                                      std::uint32_t maxDisplays, std::uint32_t* displays,
+                                      std::uint32_t& count) {
+  if (displays == nullptr || maxDisplays == 0) {
+    count = static_cast<std::uint32_t>(active.size());
+    return 0;
+  }
+  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
+  std::copy_n(active.begin(), count, displays);
+  return 0;
+}
 
 }  // namespace platform

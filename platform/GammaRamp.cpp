@@ -34,4 +34,8 @@ std::vector<std::uint16_t> gammaRampFromTable(std::size_t size, std::size_t tabl
   return ramp;
 }
 
+bool isFullRangeTable(std::size_t tableSize, const float* table) {
+  return tableSize == 2 && table[0] == 0.0f && table[1] == 1.0f;
+}
+
 }  // namespace platform

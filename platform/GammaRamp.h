@@ -14,4 +14,7 @@ namespace platform {
 std::vector<std::uint16_t> gammaRampFromTable(std::size_t size, std::size_t tableSize,
                                               const float* table);
 
+// Whether a channel's table is {0, 1}: no dimming at all.
+bool isFullRangeTable(std::size_t tableSize, const float* table);
+
 }  // namespace platform

@@ -1,12 +1,10 @@
 #include "platform/MutterGammaTransferTables.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QObject>
 #include <algorithm>
 #include <cerrno>
 #include <map>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "platform/GammaRamp.h"
+#include "platform/RunOnQuit.h"
 
 namespace platform {
 namespace {
@@ -103,28 +102,11 @@ Ramp rampOf(qsizetype size, std::uint32_t tableSize, const float* table) {
   return Ramp(ramp.begin(), ramp.end());
 }
 
-bool isFullRange(std::uint32_t tableSize, const float* table) {
-  return tableSize == 2 && table[0] == 0.0f && table[1] == 1.0f;
-}
-
 }  // namespace
 
 struct MutterGammaTransferTables::Impl {
   std::map<std::uint32_t, Ramps> originalRamps;
-  QObject quitWatcher;
-  bool watchingForQuit = false;
-
-  // Connected when the first ramps are saved, by which time the application
-  // object exists even if this service was made before it.
-  void watchForQuit() {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (watchingForQuit || application == nullptr) {
-      return;
-    }
-    watchingForQuit = true;
-    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
-                     [this] { restore(originalRamps); });
-  }
+  RunOnQuit restoreOnQuit{[this] { restore(originalRamps); }};
 
   // Puts the given CRTCs' saved ramps back and forgets them.
   void restore(std::map<std::uint32_t, Ramps> saved) {
@@ -143,7 +125,7 @@ struct MutterGammaTransferTables::Impl {
     std::optional<Ramps> ramps = readRamps(crtc);
     if (ramps) {
       originalRamps[crtc] = *ramps;
-      watchForQuit();
+      restoreOnQuit.arm();
     }
     return ramps;
   }
@@ -167,14 +149,7 @@ MutterGammaTransferTables::~MutterGammaTransferTables() { restoreOriginalRamps()
 std::int32_t MutterGammaTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
                                                              std::uint32_t* displays,
                                                              std::uint32_t& count) {
-  const std::vector<std::uint32_t> active = readResources().activeCrtcs;
-  if (displays == nullptr || maxDisplays == 0) {
-    count = static_cast<std::uint32_t>(active.size());
-    return 0;
-  }
-  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
-  std::copy_n(active.begin(), count, displays);
-  return 0;
+  return answerDisplayList(readResources().activeCrtcs, maxDisplays, displays, count);
 }
 
 std::int32_t MutterGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
@@ -185,8 +160,8 @@ std::int32_t MutterGammaTransferTables::setDisplayTransferByTable(std::uint32_t 
   if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
     return -EINVAL;
   }
-  if (isFullRange(tableSize, red) && isFullRange(tableSize, green) &&
-      isFullRange(tableSize, blue)) {
+  if (isFullRangeTable(tableSize, red) && isFullRangeTable(tableSize, green) &&
+      isFullRangeTable(tableSize, blue)) {
     // The ramps from before, which may carry GNOME's night light.
     if (const auto saved = impl_->originalRamps.find(display);
         saved != impl_->originalRamps.end()) {

@@ -4,8 +4,6 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include <QCoreApplication>
-#include <QObject>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/GammaRamp.h"
+#include "platform/RunOnQuit.h"
 #include "wlr-gamma-control-unstable-v1-client.h"
 
 namespace platform {
@@ -39,11 +38,6 @@ void letGo(Output& output) {
   output.failed = false;
 }
 
-// The table {0, 1}: no dimming at all.
-bool isFullRange(std::uint32_t tableSize, const float* table) {
-  return tableSize == 2 && table[0] == 0.0f && table[1] == 1.0f;
-}
-
 // The three ramps one after the other in a memory file, as
 // set_gamma takes them; -1 when the file cannot be made.
 int rampFile(const std::vector<std::uint16_t>& ramps) {
@@ -66,8 +60,7 @@ struct WaylandGammaTransferTables::Impl {
   wl_registry* registry = nullptr;
   zwlr_gamma_control_manager_v1* manager = nullptr;
   std::map<std::uint32_t, Output> outputs;
-  QObject quitWatcher;
-  bool watchingForQuit = false;
+  RunOnQuit letGoOnQuit{[this] { letGoOfAll(); }};
 
   ~Impl() {
     for (auto& [name, output] : outputs) {
@@ -150,25 +143,13 @@ struct WaylandGammaTransferTables::Impl {
       output.control = zwlr_gamma_control_manager_v1_get_gamma_control(manager, output.output);
       zwlr_gamma_control_v1_add_listener(output.control, &controlListener, &output);
       roundtrip();
-      watchForQuit();
+      letGoOnQuit.arm();
     }
     if (output.failed || output.rampSize == 0) {
       letGo(output);  // Another client may let go later; ask again next time.
       return false;
     }
     return true;
-  }
-
-  // Connected when gamma is first taken, by which time the application
-  // object exists even if this service was made before it.
-  void watchForQuit() {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (watchingForQuit || application == nullptr) {
-      return;
-    }
-    watchingForQuit = true;
-    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
-                     [this] { letGoOfAll(); });
   }
 
   void letGoOfAll() {
@@ -223,13 +204,7 @@ std::int32_t WaylandGammaTransferTables::getActiveDisplayList(std::uint32_t maxD
   for (const auto& [name, output] : impl_->outputs) {
     active.push_back(name);
   }
-  if (displays == nullptr || maxDisplays == 0) {
-    count = static_cast<std::uint32_t>(active.size());
-    return 0;
-  }
-  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
-  std::copy_n(active.begin(), count, displays);
-  return 0;
+  return answerDisplayList(active, maxDisplays, displays, count);
 }
 
 std::int32_t WaylandGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
@@ -245,8 +220,8 @@ std::int32_t WaylandGammaTransferTables::setDisplayTransferByTable(std::uint32_t
   if (found == impl_->outputs.end()) {
     return -ENODEV;
   }
-  if (isFullRange(tableSize, red) && isFullRange(tableSize, green) &&
-      isFullRange(tableSize, blue)) {
+  if (isFullRangeTable(tableSize, red) && isFullRangeTable(tableSize, green) &&
+      isFullRangeTable(tableSize, blue)) {
     letGo(found->second);  // The compositor's own ramps, and night-light programs, come back.
     wl_display_flush(impl_->display);
     return 0;

@@ -1,7 +1,6 @@
 #include "platform/XRandrDisplayTransferTables.h"
 
-#include <QCoreApplication>
-#include <QObject>
+#include "platform/RunOnQuit.h"
 
 // After Qt: Xlib defines macros (None, Bool, Status) that Qt's headers use as names.
 #include <X11/Xlib.h>
@@ -79,20 +78,7 @@ struct XRandrDisplayTransferTables::Impl {
   Display* display = nullptr;
   bool triedToConnect = false;
   std::map<RRCrtc, Ramp> originalRamps;
-  QObject quitWatcher;
-  bool watchingForQuit = false;
-
-  // Connected when the first ramp is saved, by which time the application
-  // object exists even if this service was made before it.
-  void watchForQuit() {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (watchingForQuit || application == nullptr) {
-      return;
-    }
-    watchingForQuit = true;
-    QObject::connect(application, &QCoreApplication::aboutToQuit, &quitWatcher,
-                     [this] { restoreAll(); });
-  }
+  RunOnQuit restoreOnQuit{[this] { restoreAll(); }};
 
   Display* connection() {
     if (!triedToConnect) {
@@ -145,7 +131,7 @@ struct XRandrDisplayTransferTables::Impl {
       }
       originalRamps[crtc] = copyRamp(*original);
       XRRFreeGamma(original);
-      watchForQuit();
+      restoreOnQuit.arm();
     }
     return size;
   }
@@ -166,16 +152,8 @@ XRandrDisplayTransferTables::~XRandrDisplayTransferTables() {
 std::int32_t XRandrDisplayTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
                                                                std::uint32_t* displays,
                                                                std::uint32_t& count) {
-  const std::vector<RRCrtc> active = impl_->activeCrtcs();
-  if (displays == nullptr || maxDisplays == 0) {
-    count = static_cast<std::uint32_t>(active.size());
-    return 0;
-  }
-  count = std::min(maxDisplays, static_cast<std::uint32_t>(active.size()));
-  for (std::uint32_t i = 0; i < count; ++i) {
-    displays[i] = static_cast<std::uint32_t>(active[i]);
-  }
-  return 0;
+  const std::vector<RRCrtc> crtcs = impl_->activeCrtcs();
+  return answerDisplayList({crtcs.begin(), crtcs.end()}, maxDisplays, displays, count);
 }
 
 std::int32_t XRandrDisplayTransferTables::setDisplayTransferByTable(std::uint32_t display,
