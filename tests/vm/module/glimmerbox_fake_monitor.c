@@ -2,10 +2,10 @@
 /*
  * Fake DDC/CI monitors for the kernel integration tests.
  *
- * Registers one I2C adapter per monitor, each with a plain-I2C master_xfer
- * that answers only the DDC/CI address 0x37 (i2c-stub speaks SMBus only, and
- * a DDC/CI packet is a plain I2C write). Every write to 0x37 is recorded and
- * can be read back from the adapter's sysfs directory:
+ * Registers two I2C adapters, one per monitor, each with a plain-I2C
+ * master_xfer that takes only writes to the DDC/CI address 0x37 (i2c-stub
+ * speaks SMBus only, and a DDC/CI packet is a plain I2C write). Every write is
+ * recorded and can be read back from the adapter's sysfs directory:
  *
  *   writes       one line per write, oldest first, as hex bytes starting with
  *                the data address, "refused" appended when it was refused,
@@ -27,7 +27,6 @@
 #include <linux/ktime.h>
 #include <linux/module.h>
 #include <linux/mutex.h>
-#include <linux/slab.h>
 #include <linux/string.h>
 
 #define DDC_CI_ADDRESS 0x37
@@ -38,7 +37,7 @@
 #define MAX_RECORDED_BYTES 16
 /* Data address, length byte, Set VCP opcode, luminance code, value, checksum. */
 #define SET_LUMINANCE_LENGTH 7
-#define MAX_MONITORS 8
+#define MONITORS 2
 /* How long a real monitor stays busy after a Set VCP Feature. */
 #define BUSY_WINDOW_MS 50
 
@@ -62,10 +61,6 @@ struct fake_monitor {
 	bool took_one;
 };
 
-static unsigned int monitors = 2;
-module_param(monitors, uint, 0444);
-MODULE_PARM_DESC(monitors, "Number of fake monitors (adapters) to register");
-
 static int busy = BUSY_NONE;
 static const char *const busy_names[] = { "none", "nak", "ignore" };
 
@@ -85,7 +80,7 @@ static const struct kernel_param_ops busy_ops = {
 module_param_cb(busy, &busy_ops, NULL, 0200);
 MODULE_PARM_DESC(busy, "none, nak or ignore: what a monitor does with a message in its busy window");
 
-static struct fake_monitor *fake_monitors;
+static struct fake_monitor fake_monitors[MONITORS];
 
 static u8 ddc_checksum(const u8 *bytes, unsigned int count)
 {
@@ -152,12 +147,8 @@ static int fake_master_xfer(struct i2c_adapter *adapter, struct i2c_msg *msgs, i
 	int i, status;
 
 	for (i = 0; i < num; i++) {
-		if (msgs[i].addr != DDC_CI_ADDRESS)
+		if (msgs[i].addr != DDC_CI_ADDRESS || (msgs[i].flags & I2C_M_RD))
 			return -ENXIO;
-		if (msgs[i].flags & I2C_M_RD) {
-			memset(msgs[i].buf, 0, msgs[i].len);
-			continue;
-		}
 		status = record_write(monitor, &msgs[i]);
 		if (status)
 			return status;
@@ -275,16 +266,10 @@ static int __init fake_monitor_init(void)
 	unsigned int i;
 	int status;
 
-	if (monitors == 0 || monitors > MAX_MONITORS)
-		return -EINVAL;
-	fake_monitors = kcalloc(monitors, sizeof(*fake_monitors), GFP_KERNEL);
-	if (!fake_monitors)
-		return -ENOMEM;
-	for (i = 0; i < monitors; i++) {
+	for (i = 0; i < MONITORS; i++) {
 		status = register_monitor(&fake_monitors[i], i);
 		if (status) {
 			unregister_first(i);
-			kfree(fake_monitors);
 			return status;
 		}
 	}
@@ -293,8 +278,7 @@ static int __init fake_monitor_init(void)
 
 static void __exit fake_monitor_exit(void)
 {
-	unregister_first(monitors);
-	kfree(fake_monitors);
+	unregister_first(MONITORS);
 }
 
 module_init(fake_monitor_init);

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -61,26 +60,6 @@ std::optional<std::string> EventNode::waitForDevice(const std::string& name,
     }
     std::this_thread::sleep_for(kDeviceLookInterval);
   }
-}
-
-std::vector<Event> EventNode::eventsUntilGone(const std::string& path,
-                                              const std::function<void()>& removal) {
-  EventNode node(path);
-  std::atomic<bool> waiting = false;
-  std::thread reader([&] {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    pollfd ready{node.fd_, POLLIN, 0};
-    do {
-      waiting = true;
-    } while (poll(&ready, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) == 1 &&
-             node.readAvailable() && std::chrono::steady_clock::now() < deadline);
-  });
-  while (!waiting) {
-    std::this_thread::yield();
-  }
-  removal();
-  reader.join();
-  return node.pending_;
 }
 
 bool EventNode::deviceExists(const std::string& name) { return findDevice(name).has_value(); }

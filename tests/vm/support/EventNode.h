@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,12 +31,6 @@ class EventNode {
   static std::optional<std::string> waitForDevice(const std::string& name,
                                                   std::chrono::milliseconds timeout = kPatience);
   static bool deviceExists(const std::string& name);
-  // What an application waiting on the node at `path` receives while
-  // `removal` takes the device away and until it is gone. The kernel discards
-  // what a reader had not yet taken when the device goes, so only a reader
-  // already waiting sees a departing device's last events.
-  static std::vector<Event> eventsUntilGone(const std::string& path,
-                                            const std::function<void()>& removal);
 
   // Reads until `last` arrives and hands out what came before it; what came
   // after it stays for the next call. Throws when it never arrives.

@@ -1,20 +1,42 @@
 #include "tests/vm/support/FakeMonitor.h"
 
-#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "tests/vm/support/SysfsFile.h"
 
 namespace vmtest {
 namespace {
 
-const std::string kModuleParameters = "/sys/module/glimmerbox_fake_monitor/parameters/";
 const std::string kAdapterNamePrefix = "glimmerbox fake monitor ";
 const std::filesystem::path kI2cDevices = "/sys/bus/i2c/devices";
-// The DDC/CI address, as the i2c core's new_device and delete_device take it.
-const std::string kDdcAddress = "0x37";
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path);
+  if (!file) {
+    throw std::runtime_error("cannot read " + path);
+  }
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+// Sysfs takes an attribute's value in a single write(2); a stream might split it.
+void writeFile(const std::string& path, const std::string& value) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  const bool written =
+      fd >= 0 && write(fd, value.data(), value.size()) == static_cast<ssize_t>(value.size());
+  const int error = errno;
+  close(fd);
+  if (!written) {
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
+  }
+}
 
 }  // namespace
 
@@ -22,37 +44,26 @@ std::vector<FakeMonitor> FakeMonitor::all() {
   setBusyWindow("none");
   std::vector<FakeMonitor> monitors;
   for (const auto& entry : std::filesystem::directory_iterator(kI2cDevices)) {
-    std::string adapter = entry.path().filename();
-    if (!adapter.starts_with("i2c-") || !std::filesystem::exists(entry.path() / "name")) {
-      continue;
+    const std::string adapter = entry.path().filename();
+    if (adapter.starts_with("i2c-") && std::filesystem::exists(entry.path() / "name") &&
+        readFile(entry.path() / "name").starts_with(kAdapterNamePrefix)) {
+      monitors.push_back(FakeMonitor(std::stoi(adapter.substr(4))));
+      monitors.back().clearWrites();
     }
-    std::string name = readFile(entry.path() / "name");
-    if (name.starts_with(kAdapterNamePrefix)) {
-      monitors.push_back(FakeMonitor(std::stoi(name.substr(kAdapterNamePrefix.size())),
-                                     std::stoi(adapter.substr(4))));
-    }
-  }
-  std::sort(monitors.begin(), monitors.end(),
-            [](const FakeMonitor& a, const FakeMonitor& b) { return a.index_ < b.index_; });
-  for (const FakeMonitor& monitor : monitors) {
-    monitor.clearWrites();
-    monitor.refuseNext(0);
   }
   return monitors;
 }
 
 void FakeMonitor::setBusyWindow(const std::string& mode) {
-  writeFile(kModuleParameters + "busy", mode);
+  writeFile("/sys/module/glimmerbox_fake_monitor/parameters/busy", mode);
 }
 
-std::string FakeMonitor::devicePath() const { return "/dev/i2c-" + std::to_string(bus_); }
-
-std::string FakeMonitor::attributePath(const std::string& name) const {
+std::string FakeMonitor::attribute(const std::string& name) const {
   return (kI2cDevices / ("i2c-" + std::to_string(bus_)) / name).string();
 }
 
 std::vector<std::string> FakeMonitor::writes() const {
-  std::istringstream lines(readFile(attributePath("writes")));
+  std::istringstream lines(readFile(attribute("writes")));
   std::vector<std::string> result;
   for (std::string line; std::getline(lines, line);) {
     result.push_back(line);
@@ -60,21 +71,12 @@ std::vector<std::string> FakeMonitor::writes() const {
   return result;
 }
 
-void FakeMonitor::clearWrites() const { writeFile(attributePath("writes"), "0"); }
+void FakeMonitor::clearWrites() const { writeFile(attribute("writes"), "0"); }
 
 void FakeMonitor::refuseNext(unsigned count) const {
-  writeFile(attributePath("refuse_next"), std::to_string(count));
+  writeFile(attribute("refuse_next"), std::to_string(count));
 }
 
-int FakeMonitor::level() const { return std::stoi(readFile(attributePath("level"))); }
-
-// The i2c core's "dummy" driver binds to a client created by that name.
-void FakeMonitor::claimAddressByDriver() const {
-  writeFile(attributePath("new_device"), "dummy " + kDdcAddress);
-}
-
-void FakeMonitor::releaseAddressFromDriver() const {
-  writeFile(attributePath("delete_device"), kDdcAddress);
-}
+int FakeMonitor::level() const { return std::stoi(readFile(attribute("level"))); }
 
 }  // namespace vmtest
