@@ -4,8 +4,8 @@
 # Usage: no_display.sh <path to glimmerbox>
 set -uo pipefail
 program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../shell/common.sh"
+logs=(err)
 mkdir -m 700 "$work/runtime"
 
 # Runs the program with the given environment; expects exit 1 and one line
@@ -15,10 +15,10 @@ expect_refusal() {
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$work/runtime" "$@" \
     "$program" > "$work/out" 2> "$work/err"
   local status=$?
-  [ "$status" = 1 ] || { echo "FAIL: exit $status with $*"; cat "$work/err"; exit 1; }
+  [ "$status" = 1 ] || fail "exit $status with $*"
   [ "$(wc -l < "$work/err")" = 1 ] && grep -q -- "$mentions" "$work/err" ||
-    { echo "FAIL: with $*, standard error says:"; cat "$work/err"; exit 1; }
-  [ ! -s "$work/out" ] || { echo "FAIL: output on standard output with $*"; exit 1; }
+    fail "with $*, standard error does not say '$mentions' in one line"
+  [ ! -s "$work/out" ] || fail "output on standard output with $*"
   echo "ok: $* -> $(cat "$work/err")"
 }
 
@@ -32,13 +32,9 @@ program_pid=$!
 sleep 1
 Xvfb "$display" -nolisten tcp > /dev/null 2>&1 &
 xvfb_pid=$!
-trap 'kill "$program_pid" "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do
-  grep -q "showing on X11, DISPLAY=$display" "$work/err" && break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2>/dev/null && grep -q "showing on X11" "$work/err" ||
-  { echo "FAIL: the program did not wait for the display"; cat "$work/err"; exit 1; }
+pids+=("$program_pid" "$xvfb_pid")
+wait_for 10 grep -q "showing on X11, DISPLAY=$display" "$work/err" && kill -0 "$program_pid" ||
+  fail "the program did not wait for the display"
 echo "ok: waited for $display"
 # The display goes away under it (the session ends): Qt ends the process with
 # status 1, and nothing may crash on the way out.
@@ -46,6 +42,6 @@ sleep 1
 kill -KILL "$xvfb_pid"
 status=0
 wait "$program_pid" || status=$?
-[ "$status" = 1 ] || { echo "FAIL: the program ended with $status when its display died"; exit 1; }
+[ "$status" = 1 ] || fail "the program ended with $status when its display died"
 echo "ok: ended with 1 when the display died"
 echo PASS

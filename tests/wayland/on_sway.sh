@@ -12,41 +12,15 @@ set -euo pipefail
 program=$(realpath "$1")
 click_tool=$(realpath "$2")
 shots=${3:+$(realpath "$3")}
-work=$(mktemp -d)
+source "$(dirname "$0")/../shell/common.sh"
+logs=(sway.log out.log err.log)
 chmod 755 "$work"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 width=1280 height=800
 hud_size="220x50" hud_from_bottom=110
 popover_width=280
 # Without the key service the popover carries the permission banner.
 popover_height=248
-
-fail() {
-  echo "FAIL ($platform): $*"
-  for log in sway out err; do
-    echo "--- $log"
-    tail -15 "$work/$log.log" 2>/dev/null || true
-  done
-  exit 1
-}
-
-now_ms() { date +%s%3N; }
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local deadline=$(($(now_ms) + $1 * 1000)); shift
-  until "$@"; do
-    [ "$(now_ms)" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
 
 # sway refuses to run as root; it and its bar then run as nobody, and the
 # program as the caller, across a bus that admits both.
@@ -89,27 +63,21 @@ env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman "${as_compositor_user[@]}" sway -c "$work/sway.conf" \
   > "$work/sway.log" 2>&1 &
 pids+=($!)
-platform="sway"
 wait_for 10 test -s "$runtime/display" || fail "sway did not start"
 export WAYLAND_DISPLAY="$runtime/wayland-1"
-wait_for 5 test -S "$WAYLAND_DISPLAY" || fail "no Wayland socket"
 export DISPLAY=$(cat "$runtime/display")
 
 shot="$work/shot.png"
 screenshot() { grim -l 0 "$shot"; }
-pixel() { convert "$shot" -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
 
 # The box (x y width height) of what differs from colour $2 inside region $1
 # (WxH+X+Y) of the screenshot.
 box_in() {
-  local region=$1 background=$2 box
-  box=$(convert "$shot" -crop "$region" +repage -bordercolor "#$background" -border 1 \
-    -fuzz 4% -format '%@' info:)
-  local offset_x=${region#*+} && offset_x=${offset_x%+*}
-  local offset_y=${region##*+}
-  local w=${box%%x*} rest=${box#*x}
-  local h=${rest%%+*} && rest=${rest#*+}
-  echo "$((${rest%+*} - 1 + offset_x)) $((${rest#*+} - 1 + offset_y)) $w $h"
+  local w h x y offset_x offset_y
+  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
+    -fuzz 4% -format '%@\n' info:)
+  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
+  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
 }
 
 # Whether $1 is within $3 of $2.
@@ -119,27 +87,22 @@ click() { "$click_tool" "$width" "$height" "$1" "$2"; }
 
 run_program() {
   local qt_platform=$1 expected_line=$2
-  platform=${qt_platform:-wayland}
+  local platform=${qt_platform:-wayland}
+  echo "on $platform:"
   local home="$work/home-$platform"
   mkdir -p "$home/config" "$home/runtime"
   chmod 700 "$home/runtime"
-  start() {
-    env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
-      ${qt_platform:+QT_QPA_PLATFORM=$qt_platform} \
-      "$program" >> "$work/out.log" 2>> "$work/err.log"
-  }
-  : > "$work/out.log"
-  : > "$work/err.log"
-  start &
+  env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+    ${qt_platform:+QT_QPA_PLATFORM=$qt_platform} "$program" > "$work/out.log" 2> "$work/err.log" &
   local program_pid=$!
   pids+=("$program_pid")
-  grep_err() { grep -q "$1" "$work/err.log"; }
-  wait_for 10 grep_err "$expected_line" || fail "did not say \"$expected_line\""
+  wait_for 10 grep -q "$expected_line" "$work/err.log" || fail "did not say \"$expected_line\""
 
   local desktop bar icon_x icon_w
   icon_shown() {
     screenshot
-    desktop=$(pixel 5 $((height - 5)))
+    # The desktop's colour, from a pixel near the bottom left corner.
+    desktop=$(convert "$shot" -crop "1x1+5+$((height - 5))" -depth 8 -format '%[hex:p{0,0}]' info:)
     read -r _ _ _ bar < <(box_in "1x100+$((width / 2))+0" "$desktop")
     read -r icon_x _ icon_w _ < <(box_in "120x$bar+$((width - 120))+0" D8D8D8)
     [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
