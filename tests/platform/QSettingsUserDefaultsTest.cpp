@@ -8,7 +8,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "platform/QSettingsUserDefaults.h"
 #include "tests/support/EventLoop.h"
@@ -49,14 +48,13 @@ class QSettingsUserDefaultsTest : public testing::Test {
 };
 
 TEST_F(QSettingsUserDefaultsTest, ReadsWholeNumbersAndZeroForAnythingElse) {
-  // A null value stands for a file that cannot be read.
-  const std::pair<const char*, std::int64_t> values[] = {
-      {"-5", -5}, {"", 0}, {"12abc", 0}, {"12.5", 0}};
-  std::vector<std::pair<std::optional<std::string>, std::int64_t>> cases = {
-      {"[General]\nOther=40\n", 0}, {kGarbage, 0}, {std::nullopt, 0}};
-  for (const auto& [value, expected] : values) {
-    cases.emplace_back("[General]\nGlimmerbox_Brightness=" + std::string(value) + "\n", expected);
-  }
+  const auto saved = [](const std::string& value) {
+    return "[General]\nGlimmerbox_Brightness=" + value + "\n";
+  };
+  // A null text stands for a file that cannot be read.
+  const std::pair<std::optional<std::string>, std::int64_t> cases[] = {
+      {saved("-5"), -5}, {saved(""), 0},    {saved("12abc"), 0},         {saved("12.5"), 0},
+      {kGarbage, 0},     {std::nullopt, 0}, {"[General]\nOther=40\n", 0}};
   for (const auto& [text, expected] : cases) {
     writeFile(text);
     EXPECT_EQ(freshRead(), expected) << text.value_or("unreadable");

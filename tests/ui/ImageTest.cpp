@@ -27,23 +27,21 @@ TEST(SystemSymbol, TheFourSymbolsAreDrawnInTheTintLargerWhenConfiguredAndOthersA
 // Black stripes on white (text-like detail) blur to an even three-quarter
 // white; a plain colour stays exactly as it is, down to a single pixel.
 TEST(BackdropBlur, EvensOutFineDetailButKeepsSizeAndOverallColour) {
-  for (QSize size : {QSize(220, 50), QSize(440, 100)}) {
-    QImage stripes(size, QImage::Format_ARGB32_Premultiplied);
-    stripes.fill(Qt::white);
-    for (int y = 0; y < size.height(); ++y) {
-      for (int x = 0; x < size.width(); x += 4) stripes.setPixel(x, y, qRgb(0, 0, 0));
-    }
-    const QImage blurred = ui::BackdropBlur::blurred(stripes, 10);
-    ASSERT_EQ(blurred.size(), size);
-    int darkest = 255, lightest = 0;
-    for (int x = 20; x < size.width() - 20; ++x) {  // Away from the repeated edges.
-      const int grey = qGreen(blurred.pixel(x, size.height() / 2));
-      darkest = std::min(darkest, grey);
-      lightest = std::max(lightest, grey);
-    }
-    EXPECT_LT(lightest - darkest, 24) << size.width() << ": stripes no longer show";
-    EXPECT_NEAR(darkest, 191, 24) << size.width() << ": three quarters white";
+  QImage stripes(220, 50, QImage::Format_ARGB32_Premultiplied);
+  stripes.fill(Qt::white);
+  for (int y = 0; y < 50; ++y) {
+    for (int x = 0; x < 220; x += 4) stripes.setPixel(x, y, qRgb(0, 0, 0));
   }
+  const QImage blurred = ui::BackdropBlur::blurred(stripes, 10);
+  ASSERT_EQ(blurred.size(), stripes.size());
+  int darkest = 255, lightest = 0;
+  for (int x = 20; x < 200; ++x) {  // Away from the repeated edges.
+    const int grey = qGreen(blurred.pixel(x, 25));
+    darkest = std::min(darkest, grey);
+    lightest = std::max(lightest, grey);
+  }
+  EXPECT_LT(lightest - darkest, 24) << "stripes no longer show";
+  EXPECT_NEAR(darkest, 191, 24) << "three quarters white";
   for (QSize size : {QSize(60, 20), QSize(1, 1)}) {
     QImage plain(size, QImage::Format_ARGB32_Premultiplied);
     plain.fill(QColor(0, 122, 255));

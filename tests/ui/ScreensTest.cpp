@@ -18,7 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(ScreenCoordinates, ConvertsBetweenQtAndUnflippedBothWaysAroundThePrimaryScreen) {
   const ui::ScreenCoordinates coordinates(1080);  // A 1920 x 1080 primary screen.
   const std::pair<QRectF, ui::Rect> cases[] = {
-      {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},         // The primary screen itself.
       {{1920, 0, 1280, 1024}, {1920, 56, 1280, 1024}},  // Shorter, right, top-aligned.
       {{0, -1440, 2560, 1440}, {0, 1080, 2560, 1440}},  // Above the primary.
       {{100, 50, 300, 200}, {100, 830, 300, 200}}};     // A window near the top.

@@ -95,5 +95,5 @@ const GlimmerboxDisplayServiceSystemCalls kFakeCalls = {
 }  // namespace
 
 extern "C" const GlimmerboxDisplayServiceSystemCalls* glimmerboxDisplayServiceSystemCalls(void) {
-  return fake().useCLibrary ? nullptr : &kFakeCalls;
+  return &kFakeCalls;
 }

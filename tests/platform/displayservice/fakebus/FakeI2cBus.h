@@ -33,14 +33,13 @@ struct FakeI2cBus {
 
   static FakeI2cBus& instance();
 
-  // Back to no buses, no failures, nothing recorded, the fake in force.
+  // Back to no buses, no failures, nothing recorded.
   void reset();
   void addBus(unsigned bus) { buses[bus] = Bus(); }
   const std::vector<I2cWrite>& writes() const { return written; }
   void clearWrites() { written.clear(); }
   std::size_t openDescriptors() const { return descriptors.size(); }
 
-  bool useCLibrary = false;  // as in the program
   std::map<unsigned, Bus> buses;
   std::map<int, Descriptor> descriptors;
   std::vector<I2cWrite> written;
