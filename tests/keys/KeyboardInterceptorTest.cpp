@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <optional>
-#include <sstream>
 #include <thread>
 
 #include "keys/KeyboardInterceptor.h"
@@ -16,63 +13,46 @@ namespace te = platform::tapevent;
 using platform::TapVerdict;
 using Lines = std::vector<std::string>;
 
-const std::string kStarted = "[KeyboardInterceptor] Event tap successfully started";
-const std::string kFailed = "[KeyboardInterceptor] Failed to create CGEventTap";
+const std::string kStarted = "[KeyboardInterceptor] Event tap successfully started\n";
+const std::string kFailed = "[KeyboardInterceptor] Failed to create CGEventTap\n";
 const std::string kPrompting =
-    "[KeyboardInterceptor] Accessibility permission not yet granted. Prompting user...";
-const std::string kGranted = "[KeyboardInterceptor] Accessibility permission granted!";
+    "[KeyboardInterceptor] Accessibility permission not yet granted. Prompting user...\n";
+const std::string kGranted = "[KeyboardInterceptor] Accessibility permission granted!\n";
 
 // The tap service, the permission query and the delegate in one, journaling in
-// order the log lines written, the taps asked for, the permission queries
-// (prompting or polling) and the reports received.
+// order the taps asked for, the permission queries (prompting or polling) and
+// the reports received.
 struct Journal : testsupport::FakeInputTapService,
                  testsupport::FakeInputAccessQuery,
                  KeyboardInterceptorDelegate {
-  Journal() { testing::internal::CaptureStdout(); }
-  ~Journal() override {
-    if (capturing) {  // Ended early: pass on what was written since, such as the failure.
-      std::fputs(testing::internal::GetCapturedStdout().c_str(), stdout);
-    }
-  }
   std::unique_ptr<platform::InputTap> createTap(std::uint64_t mask, Callback callback) override {
-    add("tap");
+    lines.push_back("tap");
     return FakeInputTapService::createTap(mask, std::move(callback));
   }
   bool isProcessTrusted(bool prompt) override {
-    add(prompt ? "prompt" : "poll");
+    lines.push_back(prompt ? "prompt" : "poll");
     return FakeInputAccessQuery::isProcessTrusted(prompt);
   }
   void didChangeBrightness(bool isUp, bool isFineGrained) override {
     EXPECT_EQ(std::this_thread::get_id(), mainThread);
-    add(std::string(isUp ? "up" : "down") + (isFineGrained ? " fine" : " coarse"));
+    lines.push_back(std::string(isUp ? "up" : "down") + (isFineGrained ? " fine" : " coarse"));
   }
   void didUpdatePermissionStatus(bool isTrusted) override {
-    add(isTrusted ? "trusted" : "untrusted");
-  }
-  // Takes in the lines logged since the last entry, then `entry` unless the
-  // journal is finished.
-  void add(std::optional<std::string> entry) {
-    if (!capturing) return;
-    std::istringstream log(testing::internal::GetCapturedStdout());
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    if ((capturing = entry.has_value())) {
-      lines.push_back(*entry);
-      testing::internal::CaptureStdout();
-    }
-  }
-  Lines finish() {
-    add(std::nullopt);
-    return lines;
+    lines.push_back(isTrusted ? "trusted" : "untrusted");
   }
 
-  bool capturing = true;
   Lines lines;
   std::thread::id mainThread = std::this_thread::get_id();
 };
 
+// Each test sets what the interceptor must have logged by its end.
 class KeyboardInterceptorTest : public testing::Test {
  protected:
-  KeyboardInterceptorTest() { interceptor->delegate = journal; }
+  KeyboardInterceptorTest() {
+    interceptor->delegate = journal;
+    testing::internal::CaptureStdout();
+  }
+  void TearDown() override { EXPECT_EQ(testing::internal::GetCapturedStdout(), expectedLog); }
 
   // Feeds an event as the tap's input thread would.
   TapVerdict feedFromInputThread(const platform::TapEvent& event) {
@@ -85,43 +65,42 @@ class KeyboardInterceptorTest : public testing::Test {
   std::shared_ptr<KeyboardInterceptor> interceptor =
       std::make_shared<KeyboardInterceptor>(KeyboardInterceptor::Services{
           journal, journal, std::make_shared<testsupport::FakeUrlOpener>(), "file:///help.html"});
+  std::string expectedLog;
 };
 
 const platform::TapEvent kF15Press{te::kKeyDown, te::kKeyCodeF15};
 
-TEST_F(KeyboardInterceptorTest, FailedTapIsLoggedAndStillCountsAsTrusted) {
+// Trusted at launch, the report comes before the tap, a tap that cannot be
+// made is logged, and the poll goes on: access that goes away and comes back
+// is noticed.
+TEST_F(KeyboardInterceptorTest, TrustedAtLaunchReportsBeforeTheTapAndKeepsPolling) {
   journal->trusted = true;
   journal->canCreate = false;
   interceptor->checkAndRequestPermissions();
-  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kFailed}));
   EXPECT_TRUE(interceptor->isTrusted());
+  journal->trusted = false;
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return !interceptor->isTrusted(); }, 2s));
+  journal->trusted = journal->canCreate = true;
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return interceptor->isTrusted(); }, 2s));
+  testsupport::drainMainQueue();
+  EXPECT_EQ(journal->lines,
+            (Lines{"prompt", "trusted", "tap", "poll", "untrusted", "poll", "tap", "trusted"}));
+  expectedLog = kFailed + kGranted + kStarted;
 }
 
-TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantThenStartsTheTapAndReports) {
+// A steady grant reports nothing more; losing access drops the tap.
+TEST_F(KeyboardInterceptorTest, WithoutPermissionPollsUntilTheGrantAndDropsTheTapWhenItGoes) {
   interceptor->checkAndRequestPermissions();
   EXPECT_FALSE(interceptor->isTrusted());
   journal->trusted = true;
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 2; }, 3s));
-  EXPECT_TRUE(interceptor->isTrusted());
-  testsupport::runLoopFor(1100ms);  // A steady grant reports nothing more.
-  EXPECT_EQ(journal->finish(), (Lines{"prompt", "untrusted", kPrompting, "poll", kGranted, "tap",
-                                      kStarted, "trusted", "poll"}));
-}
-
-// Trusted at launch, the report comes before the tap starts; the poll goes
-// on, and access that goes away and comes back takes the tap with it.
-TEST_F(KeyboardInterceptorTest, TrustedAtLaunchStartsTheTapAndLosingAccessDropsItUntilItReturns) {
-  journal->trusted = true;
-  interceptor->checkAndRequestPermissions();
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return journal->queries == 3; }, 4s));
+  EXPECT_NE(journal->lastTap, nullptr);
   journal->trusted = false;
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return !interceptor->isTrusted(); }, 2s));
   EXPECT_EQ(journal->lastTap, nullptr);
-  journal->trusted = true;
-  ASSERT_TRUE(testsupport::runLoopUntil([&] { return interceptor->isTrusted(); }, 2s));
-  testsupport::drainMainQueue();
-  EXPECT_NE(journal->lastTap, nullptr);
-  EXPECT_EQ(journal->finish(), (Lines{"prompt", "trusted", "tap", kStarted, "poll", "untrusted",
-                                      "poll", kGranted, "tap", kStarted, "trusted"}));
+  EXPECT_EQ(journal->lines,
+            (Lines{"prompt", "untrusted", "poll", "tap", "trusted", "poll", "poll", "untrusted"}));
+  expectedLog = kPrompting + kGranted + kStarted;
 }
 
 TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedOnTheMainThreadInOrder) {
@@ -138,7 +117,8 @@ TEST_F(KeyboardInterceptorTest, BrightnessKeysAreDeletedAndReportedOnTheMainThre
     EXPECT_EQ(feedFromInputThread(event), verdict) << event.type << " " << event.keyCode;
   }
   testsupport::drainMainQueue();
-  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted, "up coarse", "down fine"}));
+  EXPECT_EQ(journal->lines, (Lines{"tap", "up coarse", "down fine"}));
+  expectedLog = kStarted;
 }
 
 // Keys are deleted even when no report can reach anyone; once the
@@ -159,7 +139,8 @@ TEST_F(KeyboardInterceptorTest, KeysAreDeletedUntilTheInterceptorIsGoneAndTheTap
   interceptor.reset();  // Before the report posted for the key runs.
   testsupport::drainMainQueue();
   EXPECT_EQ(feedFromInputThread(kF15Press), TapVerdict::Pass);
-  EXPECT_EQ(journal->finish(), (Lines{"tap", kStarted}));
+  EXPECT_EQ(journal->lines, (Lines{"tap"}));
+  expectedLog = kStarted;
 }
 
 }  // namespace

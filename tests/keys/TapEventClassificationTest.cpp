@@ -23,7 +23,6 @@ platform::TapEvent aux(std::int64_t key, std::uint64_t flags = 0,
 }
 
 const TapEventClassification kPass{Verdict::Pass};
-const TapEventClassification kDelete{Verdict::Delete};
 const TapEventClassification kReenable{Verdict::ReenableTapAndPass};
 const TapEventClassification kUp{Verdict::ReportAndDelete, true, false};
 const TapEventClassification kUpFine{Verdict::ReportAndDelete, true, true};
@@ -36,6 +35,7 @@ struct Case {
   TapEventClassification expected;
 };
 
+// F14, F15 and a released brightness key go through KeyboardInterceptorTest.
 const Case kCases[] = {
     {"BrightnessUpPress", aux(2), kUp},
     {"BrightnessDownPress", aux(3), kDown},
@@ -43,17 +43,13 @@ const Case kCases[] = {
     {"ShiftAloneIsCoarse", aux(2, kShift), kUp},
     {"OtherModifiersIgnored", aux(3, kShift | kOption | kOtherBits), kDownFine},
     {"AutoRepeatIsAStep", aux(2, 0, te::kSpecialKeyStateDown, true), kUp},
-    {"ReleaseDeletedWithoutReport", aux(3, 0, te::kSpecialKeyStateUp), kDelete},
     {"SpecialKey1Passes", aux(1), kPass},
     {"OtherSubtypePasses", aux(2, 0, te::kSpecialKeyStateDown, false, 7), kPass},
     {"HighBitsOfData1Ignored",
      {te::kSystemDefined, 0, 0, 8, aux(2).data1 | (std::int64_t{0x7F} << 40)},
      kUp},
-    {"F14IsDown", keyDown(107), kDown},
-    {"F15IsUp", keyDown(113), kUp},
     {"Code144IsUp", keyDown(144), kUp},
     {"Code145IsDown", keyDown(145, kShift | kOption), kDownFine},
-    {"Code143Passes", keyDown(143), kPass},
     {"LetterPasses", keyDown(0, kShift | kOption), kPass},
     {"KeyUpOfF14Passes", {te::kKeyUp, 107, 0, 0, 0}, kPass},
     {"DisabledByTimeout", {te::kTapDisabledByTimeout, 0, 0, 0, 0}, kReenable},

@@ -33,7 +33,6 @@ TEST(KeyServiceMessage, EachMessageHasFixedBytesAndAnythingElseIsRejected) {
       {1, 3, 1, 1},  // padding not zero
   };
   for (const Bytes& bytes : garbage) {
-    EXPECT_FALSE(KeyServiceMessage::decode(bytes).has_value())
-        << int(bytes[0]) << ' ' << int(bytes[1]) << ' ' << int(bytes[2]) << ' ' << int(bytes[3]);
+    EXPECT_FALSE(KeyServiceMessage::decode(bytes).has_value()) << testing::PrintToString(bytes);
   }
 }
