@@ -1,27 +1,21 @@
 #include <linux/input.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "tests/vm/support/EventNode.h"
 #include "tests/vm/support/VirtualKeyboard.h"
 
 // Plugs in a keyboard, waits until the program has taken it over, then
-// presses keys on it: "+name" presses, "-name" releases, "name" taps, "*name"
-// holds the key for 3 s with a keyboard's autorepeat (30 a second). Keeps
+// presses keys on it: "+name" presses, "-name" releases, "name" taps. Keeps
 // the keyboard plugged in until killed, so the program reads every event
 // before the device goes.
 //
 //   vm_press_keys DEVICE-NAME ACTION...
 
 namespace {
-
-constexpr int kRepeatsInAHold = 90;
-constexpr auto kRepeatInterval = std::chrono::milliseconds(33);
 
 const std::map<std::string, unsigned> kKeys = {
     {"brightnessup", KEY_BRIGHTNESSUP},
@@ -33,21 +27,13 @@ const std::map<std::string, unsigned> kKeys = {
 bool perform(vmtest::VirtualKeyboard& keyboard, const std::string& action) {
   const bool press = action.starts_with('+');
   const bool release = action.starts_with('-');
-  const bool hold = action.starts_with('*');
-  auto key = kKeys.find(press || release || hold ? action.substr(1) : action);
+  auto key = kKeys.find(press || release ? action.substr(1) : action);
   if (key == kKeys.end()) {
     std::fprintf(stderr, "unknown key in %s\n", action.c_str());
     return false;
   }
   if (press) {
     keyboard.press(key->second);
-  } else if (hold) {
-    keyboard.press(key->second);
-    for (int i = 0; i < kRepeatsInAHold; ++i) {
-      std::this_thread::sleep_for(kRepeatInterval);
-      keyboard.sendAll({{key->second, vmtest::VirtualKeyboard::kRepeated}});
-    }
-    keyboard.release(key->second);
   } else if (release) {
     keyboard.release(key->second);
   } else {
@@ -75,8 +61,6 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::printf("pressed\n");
-  std::fflush(stdout);
   pause();
   return 0;
 }
