@@ -36,10 +36,9 @@ TEST_F(BrightnessHUDTest, ShowsTheLevelUnchangedAboveTheMainScreensVisibleLowerE
     std::optional<ui::Rect> visibleFrame;
     ui::Point origin;
   } cases[] = {
-      {42, "42%", 0.42, ui::Rect{0, 70, 1920, 985}, {850, 180}},  // A panel along the bottom.
-      {100, "100%", 1, ui::Rect{1920, -200, 2560, 1440}, {3090, -90}},
-      {120, "120%", 1, ui::Rect{0, 0, 221, 600}, {0.5, 110}},
-      {-5, "-5%", 0, std::nullopt, {0.5, 110}},
+      {42, "42%", 0.42, ui::Rect{0, 70, 1920, 985}, {850, 180}},        // A panel along the bottom.
+      {120, "120%", 1, ui::Rect{1920, -200, 221, 600}, {1920.5, -90}},  // Right of the primary.
+      {-5, "-5%", 0, std::nullopt, {1920.5, -90}},
   };
   const auto widgets = QApplication::allWidgets().size();
   for (const auto& c : cases) {

@@ -15,16 +15,14 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(ScreenCoordinates, ConvertsBetweenQtAndUnflippedBothWaysAroundThePrimaryScreen) {
+// y counts down from the primary screen's top in Qt, up from its lower edge
+// unflipped: a rect's far edge becomes its origin.
+TEST(ScreenCoordinates, FlipsAroundThePrimaryScreensHeightBothWays) {
   const ui::ScreenCoordinates coordinates(1080);  // A 1920 x 1080 primary screen.
-  const std::pair<QRectF, ui::Rect> cases[] = {
-      {{1920, 0, 1280, 1024}, {1920, 56, 1280, 1024}},  // Shorter, right, top-aligned.
-      {{0, -1440, 2560, 1440}, {0, 1080, 2560, 1440}},  // Above the primary.
-      {{100, 50, 300, 200}, {100, 830, 300, 200}}};     // A window near the top.
-  for (const auto& [qt, unflipped] : cases) {
-    EXPECT_EQ(coordinates.unflipped(qt), unflipped) << unflipped.y;
-    EXPECT_EQ(coordinates.qt(unflipped), qt) << unflipped.y;
-  }
+  const QRectF qt(100, 50, 300, 200);             // A window near the top.
+  const ui::Rect unflipped{100, 830, 300, 200};
+  EXPECT_EQ(coordinates.unflipped(qt), unflipped);
+  EXPECT_EQ(coordinates.qt(unflipped), qt);
 }
 
 TEST(QtScreens, NamesAScreenAfterItsModelAndAnyBuiltInConnectorAsBuiltIn) {
