@@ -4,6 +4,9 @@
 
 using Refusal = platform::KeyServiceMessage::Refusal;
 
+// The owner admitted alone, and then busy, is in KeyServiceTest; another
+// user alone is refused in tests/vm/keyservice. Here: the owner check comes
+// before the busy one, and without an active session nobody is admitted.
 TEST(PeerRule, OnlyTheActiveOwnerAloneIsAdmitted) {
   struct Case {
     uid_t peer;
@@ -12,11 +15,7 @@ TEST(PeerRule, OnlyTheActiveOwnerAloneIsAdmitted) {
     Refusal expected;
   };
   const Case cases[] = {
-      {1000, 1000, false, Refusal::None},
-      {1000, 1000, true, Refusal::Busy},
-      {1001, 1000, false, Refusal::NotSessionOwner},
       {1001, 1000, true, Refusal::NotSessionOwner},
-      {0, 1000, false, Refusal::NotSessionOwner},             // root owns no session here
       {1000, std::nullopt, false, Refusal::NotSessionOwner},  // no active session
   };
   for (const Case& c : cases) {

@@ -8,7 +8,6 @@
 
 #include "platform/EvdevEventTranslator.h"
 #include "platform/EvdevFrameFilter.h"
-#include "platform/KeyCapabilities.h"
 
 // What reaches the kernel's clone, ordinary frames and modifiers included, is
 // checked in tests/vm/keyservice; these are the frame rules and translations a
@@ -89,8 +88,9 @@ TEST(EvdevFrameFilterTest, ReleasesEveryKeyTheCloneStillHoldsOnce) {
   EXPECT_TRUE(filter.releaseHeldKeys().empty());
 }
 
-// Brightness keys become special-key events (key << 16 | state << 8 | repeat);
-// F14 and F15 become key codes 107 and 113, repeats staying key-downs.
+// Brightness keys become special-key events (key << 16 | state << 8 | repeat),
+// F14 and F15 key codes 107 and 113, repeats staying key-downs. Releases,
+// repeats, brightness down and F15 go through the service in tests/vm/keyservice.
 TEST(EvdevEventTranslatorTest, TranslatesIntoTheTapEventModel) {
   constexpr std::uint64_t kFlags = te::kFlagShift | te::kFlagOption;
   constexpr std::int64_t kAux = te::kSubtypeAuxControlButtons;
@@ -101,11 +101,7 @@ TEST(EvdevEventTranslatorTest, TranslatesIntoTheTapEventModel) {
     std::optional<std::tuple<std::uint32_t, std::int64_t, std::int64_t, std::int64_t>> expected;
   } cases[] = {
       {KEY_BRIGHTNESSUP, 1, {{te::kSystemDefined, 0, kAux, 0x20A00}}},
-      {KEY_BRIGHTNESSUP, 2, {{te::kSystemDefined, 0, kAux, 0x20A01}}},
-      {KEY_BRIGHTNESSUP, 0, {{te::kSystemDefined, 0, kAux, 0x20B00}}},
-      {KEY_BRIGHTNESSDOWN, 1, {{te::kSystemDefined, 0, kAux, 0x30A00}}},
       {KEY_F14, 2, {{te::kKeyDown, 107, 0, 0}}},
-      {KEY_F15, 0, {{te::kKeyUp, 113, 0, 0}}},
       {KEY_F13, 1, std::nullopt},
   };
   for (const auto& c : cases) {
@@ -117,20 +113,6 @@ TEST(EvdevEventTranslatorTest, TranslatesIntoTheTapEventModel) {
           << c.code;
       EXPECT_EQ(event->flags, kFlags);
     }
-  }
-}
-
-// Words are 64 bits here: the brightness keys (224, 225) sit in the fourth.
-TEST(KeyCapabilitiesTest, ReadsTheKeysTheDeviceCanSend) {
-  const std::pair<const char*, std::vector<int>> cases[] = {
-      {"300000000 0 0 0\n", {KEY_BRIGHTNESSDOWN, KEY_BRIGHTNESSUP}},
-      {"0 300000000000000 0 0", {KEY_F14, KEY_F15}},
-      {"12z 0", {}},
-  };
-  for (const auto& [text, keys] : cases) {
-    platform::InputDevice::KeyBits expected;
-    for (int key : keys) expected.set(key);
-    EXPECT_EQ(platform::KeyCapabilities::parse(text), expected) << text;
   }
 }
 
