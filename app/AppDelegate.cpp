@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/MonitorSunIcon.h"
+#include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
 
 namespace {
@@ -50,6 +51,16 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::createStatusItem() {
   statusItem = makeStatusItem_();
+  setUpStatusButton();
+  statusItem->setTrayChanged([weakSelf = weak_from_this()] {
+    if (auto self = weakSelf.lock()) {
+      self->setUpStatusButton();
+    }
+  });
+}
+
+// At launch, and again whenever a tray appears: the button is new then.
+void AppDelegate::setUpStatusButton() {
   ui::StatusBarButton* button = statusItem->button();
   if (button == nullptr) {
     return;
@@ -60,6 +71,44 @@ void AppDelegate::createStatusItem() {
       self->togglePopover();
     }
   });
+  // A turn of the wheel over the icon is a coarse step, like a key press.
+  button->setScrollAction([weakSelf = weak_from_this()](bool up) {
+    if (auto self = weakSelf.lock()) {
+      self->didChangeBrightness(up, false);
+    }
+  });
+  button->setMenu(menuEntries());
+  updateToolTip();
+}
+
+std::vector<ui::StatusMenuEntry> AppDelegate::menuEntries() {
+  auto onSelf = [weakSelf = weak_from_this()](void (AppDelegate::*operation)()) {
+    return [weakSelf, operation] {
+      if (auto self = weakSelf.lock()) {
+        ((*self).*operation)();
+      }
+    };
+  };
+  auto launchesAtLogin = [weakSelf = weak_from_this()] {
+    auto self = weakSelf.lock();
+    return self && self->menuBarVC && self->menuBarVC->launchesAtLogin();
+  };
+  return {{"Open", nullptr, onSelf(&AppDelegate::showPopover)},
+          {"Start on Login", launchesAtLogin, onSelf(&AppDelegate::toggleLaunchAtLogin)},
+          {"Quit", nullptr, onSelf(&AppDelegate::quit)}};
+}
+
+void AppDelegate::toggleLaunchAtLogin() {
+  menuBarVC->setLaunchesAtLogin(!menuBarVC->launchesAtLogin());
+}
+
+void AppDelegate::quit() { menuBarVC->quitClicked(); }
+
+void AppDelegate::updateToolTip() {
+  if (ui::StatusBarButton* button = statusItem->button()) {
+    button->setToolTip(displayManager_->monitorName + ": " +
+                       levelText(displayManager_->currentBrightness));
+  }
 }
 
 void AppDelegate::createPopover() { popover = makePopover_(); }
@@ -76,6 +125,7 @@ void AppDelegate::connectLevelCallback() {
   displayManager_->onBrightnessChanged = [weakSelf = weak_from_this()](std::int64_t level) {
     if (auto self = weakSelf.lock()) {
       self->menuBarVC->updateBrightnessUI(level);
+      self->updateToolTip();
     }
   };
 }
@@ -114,4 +164,5 @@ void AppDelegate::showPopover() {
 void AppDelegate::screensChanged() {
   displayManager_->detectMonitorName();
   menuBarVC->updateDisplayInfo();
+  updateToolTip();
 }

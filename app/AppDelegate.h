@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/loop/ScreenParametersObserver.h"
 #include "app/ui/Application.h"
@@ -60,6 +61,11 @@ class AppDelegate : public ui::ApplicationDelegate,
 
  private:
   void createStatusItem();
+  void setUpStatusButton();
+  std::vector<ui::StatusMenuEntry> menuEntries();
+  void toggleLaunchAtLogin();
+  void quit();
+  void updateToolTip();
   void createPopover();
   void observeScreenChanges();
   void connectLevelCallback();

@@ -270,8 +270,8 @@ void MenuBarViewController::updateLaunchAtLoginState() {
   if (!launchAtLoginCheckbox_) {
     return;
   }
-  const bool enabled = loginItems_->status() == platform::LoginItemService::Status::enabled;
-  launchAtLoginCheckbox_->setState(enabled ? ui::ControlState::On : ui::ControlState::Off);
+  launchAtLoginCheckbox_->setState(launchesAtLogin() ? ui::ControlState::On
+                                                    : ui::ControlState::Off);
 }
 
 void MenuBarViewController::updateBrightnessUI(std::int64_t level) {
@@ -299,15 +299,22 @@ void MenuBarViewController::presetClicked(ui::Button& sender) {
 }
 
 void MenuBarViewController::toggleLaunchAtLogin(ui::Button& sender) {
-  const bool turnOn = sender.state() == ui::ControlState::On;
+  setLaunchesAtLogin(sender.state() == ui::ControlState::On);
+}
+
+bool MenuBarViewController::launchesAtLogin() const {
+  return loginItems_->status() == platform::LoginItemService::Status::enabled;
+}
+
+void MenuBarViewController::setLaunchesAtLogin(bool turnOn) {
   const auto error = turnOn ? loginItems_->registerItem() : loginItems_->unregisterItem();
   if (error) {
     platform::logLine("[Glimmerbox] Error toggling launch at login: " + error->description);
-    updateLaunchAtLoginState();
-    return;
+  } else {
+    platform::logLine(turnOn ? "[Glimmerbox] Successfully registered launch at login"
+                             : "[Glimmerbox] Successfully unregistered launch at login");
   }
-  platform::logLine(turnOn ? "[Glimmerbox] Successfully registered launch at login"
-                           : "[Glimmerbox] Successfully unregistered launch at login");
+  updateLaunchAtLoginState();
 }
 
 void MenuBarViewController::grantPermissionClicked() {

@@ -51,6 +51,11 @@ class MenuBarViewController {
   // is missing. Builds the view if it does not exist yet.
   void updatePermissionBanner(bool isTrusted);
   void updateLaunchAtLoginState();
+  // The autostart entry, also reached from the tray icon's menu.
+  bool launchesAtLogin() const;
+  void setLaunchesAtLogin(bool turnOn);
+  // Ends the program, as its Quit button does.
+  void quitClicked();
   // Shows `level` on the slider and in the level text, unclamped.
   void updateBrightnessUI(std::int64_t level);
 
@@ -75,7 +80,6 @@ class MenuBarViewController {
   void presetClicked(ui::Button& sender);
   void toggleLaunchAtLogin(ui::Button& sender);
   void grantPermissionClicked();
-  void quitClicked();
 
   const std::shared_ptr<DisplayManager> displayManager_;
   const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;

@@ -3,13 +3,16 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusServiceWatcher>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
+
+#include "app/ui/DBusObjectReplies.h"
+#include "platform/DataFiles.h"
 
 namespace {
 
@@ -18,6 +21,14 @@ struct TrayPixmap {
   int width = 0;
   int height = 0;
   QByteArray argb;
+};
+
+// The tooltip: an icon name, its pixmaps, a title and a text.
+struct TrayToolTip {
+  QString iconName;
+  QList<TrayPixmap> pixmaps;
+  QString title;
+  QString text;
 };
 
 QDBusArgument& operator<<(QDBusArgument& argument, const TrayPixmap& pixmap) {
@@ -34,6 +45,20 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, TrayPixmap& pixma
   return argument;
 }
 
+QDBusArgument& operator<<(QDBusArgument& argument, const TrayToolTip& tip) {
+  argument.beginStructure();
+  argument << tip.iconName << tip.pixmaps << tip.title << tip.text;
+  argument.endStructure();
+  return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, TrayToolTip& tip) {
+  argument.beginStructure();
+  argument >> tip.iconName >> tip.pixmaps >> tip.title >> tip.text;
+  argument.endStructure();
+  return argument;
+}
+
 }  // namespace
 
 namespace ui {
@@ -42,8 +67,41 @@ namespace {
 constexpr const char* kPath = "/StatusNotifierItem";
 constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
-constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+// Installed with the program into the hicolor theme, which hosts colour to
+// suit their panel like their own symbolic icons.
+constexpr const char* kIconName = "glimmerbox-symbolic";
+constexpr const char* kTitle = "Glimmerbox";
 constexpr int kSizes[] = {16, 22, 24, 32, 48, 64};
+
+constexpr const char* kIntrospection = R"xml(
+  <interface name="org.kde.StatusNotifierItem">
+    <property name="Category" type="s" access="read"/>
+    <property name="Id" type="s" access="read"/>
+    <property name="Title" type="s" access="read"/>
+    <property name="Status" type="s" access="read"/>
+    <property name="WindowId" type="i" access="read"/>
+    <property name="IconThemePath" type="s" access="read"/>
+    <property name="IconName" type="s" access="read"/>
+    <property name="IconPixmap" type="a(iiay)" access="read"/>
+    <property name="OverlayIconName" type="s" access="read"/>
+    <property name="OverlayIconPixmap" type="a(iiay)" access="read"/>
+    <property name="AttentionIconName" type="s" access="read"/>
+    <property name="AttentionIconPixmap" type="a(iiay)" access="read"/>
+    <property name="AttentionMovieName" type="s" access="read"/>
+    <property name="ToolTip" type="(sa(iiay)ss)" access="read"/>
+    <property name="ItemIsMenu" type="b" access="read"/>
+    <property name="Menu" type="o" access="read"/>
+    <method name="ContextMenu"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="Activate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="SecondaryActivate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="Scroll"><arg name="delta" type="i" direction="in"/><arg name="orientation" type="s" direction="in"/></method>
+    <signal name="NewTitle"/>
+    <signal name="NewIcon"/>
+    <signal name="NewAttentionIcon"/>
+    <signal name="NewOverlayIcon"/>
+    <signal name="NewToolTip"/>
+    <signal name="NewStatus"><arg name="status" type="s"/></signal>
+  </interface>)xml";
 
 QList<TrayPixmap> pixmapsOf(const QIcon& icon) {
   QList<TrayPixmap> pixmaps;
@@ -62,36 +120,38 @@ QList<TrayPixmap> pixmapsOf(const QIcon& icon) {
   return pixmaps;
 }
 
-bool trayIsWatching() {
-  const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-  return bus != nullptr && bus->isServiceRegistered(kWatcher);
+// The build tree's icons, or the installed ones: where hosts look up the
+// icon name before the themes they know.
+QString iconThemePath() {
+  const std::filesystem::path icons = platform::DataFiles::directory().parent_path() / "icons";
+  const bool present = std::filesystem::exists(icons / "hicolor" / "scalable" / "apps" /
+                                               (std::string(kIconName) + ".svg"));
+  return present ? QString::fromStdString(icons.string()) : QString();
 }
 
 }  // namespace
 
-std::unique_ptr<StatusNotifierItem> StatusNotifierItem::registerWithTray(Activated activated) {
-  if (!trayIsWatching()) {
-    return nullptr;
-  }
+std::unique_ptr<StatusNotifierItem> StatusNotifierItem::create(Handlers handlers,
+                                                               QString menuPath) {
   qDBusRegisterMetaType<TrayPixmap>();
   qDBusRegisterMetaType<QList<TrayPixmap>>();
-  std::unique_ptr<StatusNotifierItem> item(new StatusNotifierItem(std::move(activated)));
-  if (!item->announce()) {
+  qDBusRegisterMetaType<TrayToolTip>();
+  std::unique_ptr<StatusNotifierItem> item(
+      new StatusNotifierItem(std::move(handlers), std::move(menuPath)));
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.registerService(item->serviceName_) || !bus.registerVirtualObject(kPath, item.get())) {
     return nullptr;
   }
-  // A tray that restarts (a bar reloaded) forgets its items.
-  auto* watcher = new QDBusServiceWatcher(kWatcher, QDBusConnection::sessionBus(),
-                                          QDBusServiceWatcher::WatchForRegistration,
-                                          QCoreApplication::instance());
-  QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered,
-                   [item = item.get()] { item->announce(); });
   return item;
 }
 
-StatusNotifierItem::StatusNotifierItem(Activated activated)
-    : activated_(std::move(activated)),
+StatusNotifierItem::StatusNotifierItem(Handlers handlers, QString menuPath)
+    : handlers_(std::move(handlers)),
+      menuPath_(std::move(menuPath)),
       serviceName_(
-          QString("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid())) {}
+          QString("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid())),
+      iconThemePath_(iconThemePath()),
+      toolTip_(kTitle) {}
 
 StatusNotifierItem::~StatusNotifierItem() {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -100,64 +160,78 @@ StatusNotifierItem::~StatusNotifierItem() {
 }
 
 bool StatusNotifierItem::announce() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.objectRegisteredAt(kPath) &&
-      (!bus.registerService(serviceName_) || !bus.registerVirtualObject(kPath, this))) {
-    return false;
-  }
   QDBusMessage registration = QDBusMessage::createMethodCall(
       kWatcher, "/StatusNotifierWatcher", kWatcher, "RegisterStatusNotifierItem");
   registration << serviceName_;
-  return bus.call(registration).type() == QDBusMessage::ReplyMessage;
+  return QDBusConnection::sessionBus().call(registration).type() == QDBusMessage::ReplyMessage;
 }
 
 void StatusNotifierItem::setIcon(const QIcon& icon) {
   icon_ = icon;
-  QDBusConnection::sessionBus().send(QDBusMessage::createSignal(kPath, kItemInterface, "NewIcon"));
+  emitSignal("NewIcon");
 }
 
-QString StatusNotifierItem::introspect(const QString&) const {
-  return R"xml(<interface name="org.kde.StatusNotifierItem">
-  <property name="Category" type="s" access="read"/>
-  <property name="Id" type="s" access="read"/>
-  <property name="Title" type="s" access="read"/>
-  <property name="Status" type="s" access="read"/>
-  <property name="IconPixmap" type="a(iiay)" access="read"/>
-  <property name="ItemIsMenu" type="b" access="read"/>
-  <method name="Activate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
-  <method name="SecondaryActivate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
-  <method name="ContextMenu"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
-  <method name="Scroll"><arg name="delta" type="i" direction="in"/><arg name="orientation" type="s" direction="in"/></method>
-  <signal name="NewIcon"/>
-</interface>)xml";
+void StatusNotifierItem::setToolTip(const QString& text) {
+  toolTip_ = text;
+  emitSignal("NewToolTip");
 }
+
+void StatusNotifierItem::emitSignal(const char* name) {
+  QDBusConnection::sessionBus().send(QDBusMessage::createSignal(kPath, kItemInterface, name));
+}
+
+QVariantMap StatusNotifierItem::properties() const {
+  const QVariant noPixmaps = QVariant::fromValue(QList<TrayPixmap>());
+  const TrayToolTip toolTip{QString(), {}, kTitle, toolTip_};
+  return {{"Category", "Hardware"},
+          {"Id", "glimmerbox"},
+          {"Title", kTitle},
+          {"Status", "Active"},
+          {"WindowId", 0},
+          {"IconThemePath", iconThemePath_},
+          {"IconName", kIconName},
+          {"IconPixmap", QVariant::fromValue(pixmapsOf(icon_))},
+          {"OverlayIconName", QString()},
+          {"OverlayIconPixmap", noPixmaps},
+          {"AttentionIconName", QString()},
+          {"AttentionIconPixmap", noPixmaps},
+          {"AttentionMovieName", QString()},
+          {"ToolTip", QVariant::fromValue(toolTip)},
+          {"ItemIsMenu", false},
+          {"Menu", QVariant::fromValue(QDBusObjectPath(menuPath_))}};
+}
+
+QString StatusNotifierItem::introspect(const QString&) const { return kIntrospection; }
 
 bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
                                        const QDBusConnection& connection) {
-  const QVariantMap properties{{"Category", "ApplicationStatus"},
-                               {"Id", "glimmerbox"},
-                               {"Title", "Glimmerbox"},
-                               {"Status", "Active"},
-                               {"IconPixmap", QVariant::fromValue(pixmapsOf(icon_))},
-                               {"ItemIsMenu", false}};
-  const QList<QVariant> arguments = message.arguments();
-  const QString property = arguments.size() == 2 ? arguments[1].toString() : QString();
-  QDBusMessage reply = message.createReply();
-  if (message.interface() == kPropertiesInterface) {
-    if (message.member() == "GetAll") {
-      reply << properties;
-    } else if (message.member() == "Get" && properties.contains(property)) {
-      reply << QVariant::fromValue(QDBusVariant(properties.value(property)));
-    } else {
-      reply = message.createErrorReply(QDBusError::UnknownProperty, "No such property");
-    }
-  } else if (message.interface() != kItemInterface) {
-    reply = message.createErrorReply(QDBusError::UnknownMethod, "No such method");
-  } else if (message.member() == "Activate" && arguments.size() == 2) {
-    activated_(QPoint(arguments[0].toInt(), arguments[1].toInt()));
+  if (answerStandardInterfaces(message, connection, kItemInterface, properties(),
+                               kIntrospection)) {
+    return true;
   }
-  connection.send(reply);
+  static const QStringList kMethods{"Activate", "SecondaryActivate", "ContextMenu", "Scroll"};
+  const QList<QVariant> arguments = message.arguments();
+  if (message.interface() != kItemInterface || !kMethods.contains(message.member()) ||
+      arguments.size() != 2) {
+    connection.send(message.createErrorReply(QDBusError::UnknownMethod, "No such method"));
+    return true;
+  }
+  connection.send(message.createReply());
+  // After the reply: the host waits for it, and the action may open windows.
+  QTimer::singleShot(0, this,
+                     [this, member = message.member(), arguments] { call(member, arguments); });
   return true;
+}
+
+// A left or middle click opens the popover; the wheel steps the level like
+// the keys. The right click shows the menu, which the host draws itself.
+void StatusNotifierItem::call(const QString& member, const QList<QVariant>& arguments) {
+  if (member == "Activate" || member == "SecondaryActivate") {
+    handlers_.activated(QPoint(arguments[0].toInt(), arguments[1].toInt()));
+  } else if (member == "Scroll" && arguments[0].toInt() != 0 &&
+             arguments[1].toString().compare("vertical", Qt::CaseInsensitive) == 0) {
+    handlers_.scrolled(arguments[0].toInt() > 0);
+  }
 }
 
 }  // namespace ui

@@ -16,7 +16,15 @@ struct FakeStatusItem : ui::StatusItem, ui::StatusBarButton {
   StatusBarButton* button() override { return hasTray ? this : nullptr; }
   void setImage(std::shared_ptr<ui::Image> i) override { image = i; }
   void setAction(std::function<void()> a) override { action = a; }
+  void setScrollAction(std::function<void(bool)> a) override { scroll = a; }
+  void setMenu(std::vector<ui::StatusMenuEntry> m) override { menu = m; }
+  void setToolTip(const std::string& t) override { toolTip = t; }
+  void setTrayChanged(std::function<void()> c) override { trayChanged = c; }
   bool hasTray;
+  std::function<void(bool)> scroll;
+  std::vector<ui::StatusMenuEntry> menu;
+  std::string toolTip;
+  std::function<void()> trayChanged;
   std::shared_ptr<ui::Image> image;
   std::function<void()> action;
 };
@@ -143,6 +151,28 @@ TEST_F(AppDelegateTest, WithoutATrayThereIsNothingToOpen) {
   launch();
   app->togglePopover();
   EXPECT_FALSE(popover->shown);
+}
+
+// A tray that starts after the program (an extension enabled later) gets
+// the icon, the click, the wheel and the menu all the same.
+TEST_F(AppDelegateTest, ATrayThatStartsLaterGetsTheIconTheWheelAndTheMenu) {
+  hasTray = false;
+  launch();
+  EXPECT_EQ(button->image, nullptr);
+  button->hasTray = true;
+  button->trayChanged();
+  ASSERT_NE(button->image, nullptr);
+  button->scroll(true);
+  EXPECT_EQ(hudLevels, std::vector<std::int64_t>{76}) << "a coarse step, with the HUD";
+  testsupport::drainMainQueue();
+  EXPECT_THAT(button->toolTip, testing::EndsWith(": 76%"));
+  std::vector<std::string> labels;
+  for (const ui::StatusMenuEntry& entry : button->menu) {
+    labels.push_back(entry.label + (entry.isChecked ? (entry.isChecked() ? " [x]" : " [ ]") : ""));
+  }
+  EXPECT_EQ(labels, (std::vector<std::string>{"Open", "Start on Login [ ]", "Quit"}));
+  button->menu.at(0).activate();
+  EXPECT_TRUE(popover->shown);
 }
 
 }  // namespace

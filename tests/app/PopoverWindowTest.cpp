@@ -31,6 +31,9 @@ TEST(PopoverWindowPopup, FollowsItsContentsSizeAndIgnoresTheActivationRightAfter
   struct : ui::StatusBarButton {
     void setImage(std::shared_ptr<ui::Image>) override {}
     void setAction(std::function<void()>) override {}
+    void setScrollAction(std::function<void(bool)>) override {}
+    void setMenu(std::vector<ui::StatusMenuEntry>) override {}
+    void setToolTip(const std::string&) override {}
   } button;
   auto content = std::make_shared<ui::View>(ui::Rect{0, 0, 280, 248});
   ui::PopoverWindowPopup popup;

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The real program on a headless sway with Xwayland and swaybar's tray, run
 # twice: on Wayland through the layer shell, and on Xwayland as when Qt's
-# Wayland plugin is missing. Each time the tray shows the icon; a click on it
+# Wayland plugin is missing. Each time the tray shows the icon, standing out
+# from swaybar's own black (contrast 3:1 at least); a click on it
 # opens the popover under it: on Wayland right under the bar; on Xwayland,
 # which sees no bar, at the click. A click on the 25% preset brings the HUD
 # up at the bottom centre. A headless output
 # has no gamma, so the log says once that software dimming is unavailable.
-# Quit ends the program.
+# On Wayland the item's menu offers Open, Start on Login and Quit, and the
+# wheel over the icon steps the level. Quit (the menu's, the button) ends the
+# program.
 # Usage: on_sway.sh <glimmerbox> <wayland-click> [<folder for screenshots>]
 set -euo pipefail
 program=$(realpath "$1")
@@ -51,12 +54,10 @@ cat > "$work/sway.conf" <<SWAY
 output HEADLESS-1 resolution ${width}x${height}
 xwayland enable
 exec sh -c 'xhost +si:localuser:$(id -un) && echo \$DISPLAY > $runtime/display'
+# swaybar's own colours: a black bar, where a black icon would vanish.
 bar {
   position top
   tray_output *
-  colors {
-    background #d8d8d8
-  }
 }
 SWAY
 env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
@@ -80,6 +81,20 @@ box_in() {
   echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
 }
 
+pixel() { convert "$shot" -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
+
+# The contrast ratio (relative luminance, as WCAG) between colour $2 and the
+# pixel of region $1 of the screenshot that differs most from it.
+contrast_in() {
+  { convert "xc:#$2" -colorspace RGB -depth 16 txt:- | tail -n 1
+    convert "$shot" -crop "$1" +repage -colorspace RGB -depth 16 txt:- | tail -n +2
+  } | awk '
+    { split($2, c, /[(),]/); l = 0.2126 * c[2] / 65535 + 0.7152 * c[3] / 65535 + 0.0722 * c[4] / 65535 + 0.05 }
+    NR == 1 { base = l; best = 1; next }
+    { ratio = l > base ? l / base : base / l; if (ratio > best) best = ratio }
+    END { printf "%.1f\n", best }'
+}
+
 # Whether $1 is within $3 of $2.
 near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 
@@ -98,16 +113,21 @@ run_program() {
   pids+=("$program_pid")
   wait_for 10 grep -q "$expected_line" "$work/err.log" || fail "did not say \"$expected_line\""
 
-  local desktop bar icon_x icon_w
+  local desktop bar bar_colour icon_x icon_w
   icon_shown() {
     screenshot
     # The desktop's colour, from a pixel near the bottom left corner.
-    desktop=$(convert "$shot" -crop "1x1+5+$((height - 5))" -depth 8 -format '%[hex:p{0,0}]' info:)
+    desktop=$(pixel 5 $((height - 5)))
     read -r _ _ _ bar < <(box_in "1x100+$((width / 2))+0" "$desktop")
-    read -r icon_x _ icon_w _ < <(box_in "120x$bar+$((width - 120))+0" D8D8D8)
+    bar_colour=$(pixel $((width / 2)) 2)
+    read -r icon_x _ icon_w _ < <(box_in "120x$bar+$((width - 120))+0" "$bar_colour")
     [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
   }
   wait_for 10 icon_shown || fail "no tray icon in the bar"
+  local contrast
+  contrast=$(contrast_in "${icon_w}x$bar+$icon_x+0" "$bar_colour")
+  echo "icon against the #$bar_colour bar: $contrast:1"
+  awk -v c="$contrast" 'BEGIN { exit !(c >= 3) }' || fail "the icon stands out $contrast:1 from the bar, not 3:1"
 
   # The tray on D-Bus tells where it was clicked, not where its icon is.
   local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2))
@@ -149,8 +169,23 @@ run_program() {
   [ "$(grep -c 'Software dimming unavailable' "$work/out.log")" = 1 ] ||
     fail "the log did not say exactly once that software dimming is unavailable"
 
-  # Quit, at the popover's bottom right.
-  click $((pop_x + pop_w - 30)) $((pop_y + popover_height - 20))
+  local item="org.kde.StatusNotifierItem-$program_pid-1" levels="$home/config/Glimmerbox/Glimmerbox.conf"
+  if [ "$platform" = wayland ]; then
+    # The tray's right-click menu, and the wheel over the icon: a coarse step up.
+    local menu
+    menu=$(gdbus call --session -d "$item" -o /StatusNotifierItem \
+      -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu | grep -o "/[A-Za-z/]*")
+    gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.GetLayout -- 0 -1 [] |
+      grep -q "'label': <'Open'>.*'label': <'Start on Login'>.*'toggle-type': <'checkmark'>.*'label': <'Quit'>" ||
+      fail "the tray menu does not offer Open, Start on Login (a check mark) and Quit"
+    gdbus call --session -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Scroll -- 120 vertical > /dev/null
+    wait_for 3 grep -q '^Glimmerbox_Brightness=56$' "$levels" || fail "a turn of the wheel did not step 50 to 56"
+    # Quit from the menu: entry 3.
+    gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.Event -- 3 clicked '<0>' 0 > /dev/null
+  else
+    # Quit, at the popover's bottom right.
+    click $((pop_x + pop_w - 30)) $((pop_y + popover_height - 20))
+  fi
   ended() { ! kill -0 "$program_pid" 2>/dev/null; }
   wait_for 5 ended || fail "Quit did not end the program"
   wait "$program_pid" || fail "the program ended with status $?"
