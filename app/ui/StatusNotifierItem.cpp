@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFile>
 #include <QImage>
 #include <QTimer>
 #include <QtEndian>
@@ -120,6 +122,18 @@ QList<TrayPixmap> pixmapsOf(const QIcon& icon) {
   return pixmaps;
 }
 
+// GTK's hosts (GNOME's extension, waybar, swaybar, Xfce) send a wheel turn
+// up as a negative delta, as GTK's scroll events have it; Plasma sends Qt's
+// angle, positive up.
+bool wheelTurnedUp(int delta, const QDBusMessage& message, const QDBusConnection& connection) {
+  const QDBusConnectionInterface* bus = connection.interface();
+  const uint pid = bus != nullptr ? bus->servicePid(message.service()).value() : 0;
+  QFile command(QString("/proc/%1/comm").arg(pid));
+  const bool plasma = pid != 0 && command.open(QIODevice::ReadOnly) &&
+                      command.readAll().trimmed() == "plasmashell";
+  return plasma ? delta > 0 : delta < 0;
+}
+
 // The build tree's icons, or the installed ones: where hosts look up the
 // icon name before the themes they know.
 QString iconThemePath() {
@@ -218,20 +232,20 @@ bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
   }
   connection.send(message.createReply());
   // After the reply: the host waits for it, and the action may open windows.
-  QTimer::singleShot(0, this,
-                     [this, member = message.member(), arguments] { call(member, arguments); });
-  return true;
-}
-
-// A left or middle click opens the popover; the wheel steps the level like
-// the keys. The right click shows the menu, which the host draws itself.
-void StatusNotifierItem::call(const QString& member, const QList<QVariant>& arguments) {
-  if (member == "Activate" || member == "SecondaryActivate") {
-    handlers_.activated(QPoint(arguments[0].toInt(), arguments[1].toInt()));
-  } else if (member == "Scroll" && arguments[0].toInt() != 0 &&
+  // A left or middle click opens the popover; the wheel steps the level like
+  // the keys. The right click shows the menu, which the host draws itself.
+  const int delta = arguments[0].toInt();
+  if (message.member() == "Activate" || message.member() == "SecondaryActivate") {
+    QTimer::singleShot(0, this, [this, click = QPoint(delta, arguments[1].toInt())] {
+      handlers_.activated(click);
+    });
+  } else if (message.member() == "Scroll" && delta != 0 &&
              arguments[1].toString().compare("vertical", Qt::CaseInsensitive) == 0) {
-    handlers_.scrolled(arguments[0].toInt() > 0);
+    QTimer::singleShot(0, this, [this, up = wheelTurnedUp(delta, message, connection)] {
+      handlers_.scrolled(up);
+    });
   }
+  return true;
 }
 
 }  // namespace ui

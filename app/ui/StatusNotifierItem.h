@@ -37,7 +37,6 @@ class StatusNotifierItem : public QDBusVirtualObject {
  private:
   StatusNotifierItem(Handlers handlers, QString menuPath);
   QVariantMap properties() const;
-  void call(const QString& member, const QList<QVariant>& arguments);
   void emitSignal(const char* name);
 
   Handlers handlers_;

@@ -178,7 +178,7 @@ run_program() {
     gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.GetLayout -- 0 -1 [] |
       grep -q "'label': <'Open'>.*'label': <'Start on Login'>.*'toggle-type': <'checkmark'>.*'label': <'Quit'>" ||
       fail "the tray menu does not offer Open, Start on Login (a check mark) and Quit"
-    gdbus call --session -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Scroll -- 120 vertical > /dev/null
+    gdbus call --session -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Scroll -- -1 vertical > /dev/null
     wait_for 3 grep -q '^Glimmerbox_Brightness=56$' "$levels" || fail "a turn of the wheel did not step 50 to 56"
     # Quit from the menu: entry 3.
     gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.Event -- 3 clicked '<0>' 0 > /dev/null
