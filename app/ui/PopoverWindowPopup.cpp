@@ -10,6 +10,7 @@
 #include "app/ui/PopoverWindowPlacement.h"
 #include "app/ui/StatusItemTray.h"
 #include "app/ui/ViewBridge.h"
+#include "app/ui/XcbUserTime.h"
 
 namespace ui {
 
@@ -21,7 +22,8 @@ namespace {
 constexpr std::chrono::milliseconds outsidePressGrace{250};
 
 constexpr Qt::WindowFlags popupFlags = Qt::Popup | Qt::FramelessWindowHint;
-// A dialog, which window managers keep floating and give the focus.
+// A dialog, which window managers keep floating and give the focus. GNOME
+// puts it where it asks to be; sway centres it.
 constexpr Qt::WindowFlags ownWindowFlags =
     Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
@@ -32,7 +34,7 @@ const StatusItemTray* trayOf(const StatusBarButton& button) {
 // On Xwayland the pointer's last place over the compositor's own panel
 // never reaches X11, so the pointer says nothing about where the tray is;
 // nor does a popup's pointer grab see presses on Wayland surfaces.
-bool pointerIsUnknown() {
+bool onXwayland() {
   return QGuiApplication::platformName() == "xcb" &&
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
@@ -49,7 +51,7 @@ QRect anchorFor(const StatusBarButton& button) {
     return QRect(*click, QSize(0, 0));
   }
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (pointerIsUnknown() && screen != nullptr) {
+  if (onXwayland() && screen != nullptr) {
     const QRect available = screen->availableGeometry();
     return QRect(available.x() + available.width(), available.y(), 0, 0);
   }
@@ -118,7 +120,7 @@ void PopoverWindowPopup::performClose() {
 }
 
 void PopoverWindowPopup::showRelativeTo(const StatusBarButton& button) {
-  useOwnWindow(pointerIsUnknown());
+  useOwnWindow(onXwayland());
   showAt(anchorFor(button), trayOf(button));
 }
 
@@ -142,6 +144,9 @@ void PopoverWindowPopup::showAt(const QRect& anchor, const StatusItemTray* tray)
   closedByOutsidePressAt_.reset();
   followContentSize();
   move(popoverWindowOrigin(anchor, size(), availableAreaAround(anchor)));
+  if (ownWindow_) {
+    XcbUserTime::updateToNow();  // Else the window manager may keep the focus elsewhere.
+  }
   show();
   if (LayerShell* shell = LayerShell::instance()) {
     placeOnLayerShell(*shell, tray);
