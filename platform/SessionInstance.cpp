@@ -18,6 +18,10 @@ namespace {
 // before the first listens.
 constexpr auto kAnswerPatience = std::chrono::seconds(3);
 constexpr int kConnectTimeoutMs = 500;
+// A hung instance still accepts: the kernel queues the connection. An older
+// one closes without a word.
+constexpr auto kReplyPatience = std::chrono::seconds(3);
+constexpr qint64 kLongestReply = 32;
 
 std::string runtimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -27,11 +31,6 @@ std::string runtimeFolder() {
           : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString();
   return base + "/glimmerbox";
 }
-
-// A hung instance still accepts: the kernel queues the connection. An older
-// one closes without a word.
-constexpr auto kReplyPatience = std::chrono::seconds(3);
-constexpr qint64 kLongestReply = 32;
 
 SessionInstance::Claim askToOpenPopover(const std::string& socketPath) {
   QLocalSocket socket;

@@ -38,11 +38,14 @@ pids+=($HEADLESS_DESKTOP_PIDS)
 
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
+# Arguments go before the program.
 start_program() {
   XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-    exec "$program" > /dev/null 2>> "$work/err.log"
+    exec "$@" "$program" > /dev/null 2>> "$work/err.log"
 }
-start_program &
+# In a session of its own, as it is stopped below: the kernel hangs up a
+# stopped process whose process group is orphaned, as ours may be under CI.
+start_program setsid &
 program_pid=$!
 pids+=("$program_pid")
 
