@@ -1,14 +1,31 @@
 #include "app/AppDelegate.h"
 
+#include <cstdio>
+
 #include "app/MonitorSunIcon.h"
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
+#include "platform/DesktopNotification.h"
 
 namespace {
 
 // Brightness steps in percent: a coarse step, and a fine one with Shift+Alt.
 constexpr std::int64_t coarseStep = 6;
 constexpr std::int64_t fineStep = 2;
+
+// Stock GNOME shows no tray; its AppIndicator extension adds one.
+void reportNoTrayToUser() {
+  std::fputs(
+      "glimmerbox: no system tray on this desktop, so no icon; start glimmerbox again to open "
+      "its popover (on GNOME, enable the AppIndicator extension, "
+      "gnome-shell-extension-appindicator, for the icon)\n",
+      stderr);
+  platform::DesktopNotification::show(
+      "Glimmerbox runs without a tray icon",
+      "This desktop shows no system tray. Start Glimmerbox again from the menu to open its "
+      "controls. On GNOME, install and enable the AppIndicator extension "
+      "(gnome-shell-extension-appindicator) to get its icon.");
+}
 
 }  // namespace
 
@@ -21,6 +38,7 @@ AppDelegate::Components AppDelegate::Components::system() {
       .keyboardInterceptor = KeyboardInterceptor::shared(),
       .showHud = [hud = BrightnessHUD::shared()](std::int64_t level) { hud->show(level); },
       .makeStatusItem = ui::makeSystemStatusItem,
+      .reportNoTray = reportNoTrayToUser,
       .makePopover = ui::makePopoverWindow,
       .makeMenuBarViewController = [] { return std::make_shared<MenuBarViewController>(); },
   };
@@ -33,6 +51,7 @@ AppDelegate::AppDelegate(Components components)
       keyboardInterceptor_(std::move(components.keyboardInterceptor)),
       showHud_(std::move(components.showHud)),
       makeStatusItem_(std::move(components.makeStatusItem)),
+      reportNoTray_(std::move(components.reportNoTray)),
       makePopover_(std::move(components.makePopover)),
       makeMenuBarViewController_(std::move(components.makeMenuBarViewController)) {}
 
@@ -63,6 +82,7 @@ void AppDelegate::createStatusItem() {
 void AppDelegate::setUpStatusButton() {
   ui::StatusBarButton* button = statusItem->button();
   if (button == nullptr) {
+    reportNoTray_();
     return;
   }
   button->setImage(createMonitorSunIcon());
@@ -141,24 +161,32 @@ void AppDelegate::didUpdatePermissionStatus(bool isTrusted) {
 }
 
 void AppDelegate::togglePopover() {
-  ui::StatusBarButton* button = statusItem->button();
-  if (button == nullptr) {
-    return;
-  }
   if (popover->isShown()) {
     popover->performClose();
     return;
   }
-  menuBarVC->updateDisplayInfo();
-  menuBarVC->updatePermissionBanner(keyboardInterceptor_->isTrusted());
-  popover->showRelativeTo(*button);
-  popover->makeKeyWindow();
+  openPopover();
 }
 
-void AppDelegate::showPopover() {
-  if (popover && !popover->isShown()) {
-    togglePopover();
+bool AppDelegate::showPopover() {
+  if (!popover) {
+    return false;
   }
+  // Closed and opened again, so it comes forward with the focus.
+  popover->performClose();
+  openPopover();
+  return popover->isShown();
+}
+
+void AppDelegate::openPopover() {
+  menuBarVC->updateDisplayInfo();
+  menuBarVC->updatePermissionBanner(keyboardInterceptor_->isTrusted());
+  if (ui::StatusBarButton* button = statusItem->button()) {
+    popover->showRelativeTo(*button);
+  } else {
+    popover->showAsWindow();
+  }
+  popover->makeKeyWindow();
 }
 
 void AppDelegate::screensChanged() {

@@ -31,6 +31,8 @@ class AppDelegate : public ui::ApplicationDelegate,
     // The HUD, reached through the one operation the controller uses.
     std::function<void(std::int64_t level)> showHud;
     std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem;
+    // Tells the user that the desktop shows no tray and what to do about it.
+    std::function<void()> reportNoTray;
     std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover;
     std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController;
 
@@ -55,8 +57,10 @@ class AppDelegate : public ui::ApplicationDelegate,
   void didUpdatePermissionStatus(bool isTrusted) override;
 
   void togglePopover();
-  // Opens the popover unless it is open; another start of the program asks.
-  void showPopover();
+  // Opens the popover, or brings it forward when open, and says whether it
+  // is open; another start of the program asks. Without a tray it opens as
+  // a window of its own.
+  bool showPopover();
   void screensChanged();
 
  private:
@@ -67,6 +71,7 @@ class AppDelegate : public ui::ApplicationDelegate,
   void quit();
   void updateToolTip();
   void createPopover();
+  void openPopover();
   void observeScreenChanges();
   void connectLevelCallback();
 
@@ -74,6 +79,7 @@ class AppDelegate : public ui::ApplicationDelegate,
   const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;
   const std::function<void(std::int64_t level)> showHud_;
   std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem_;
+  std::function<void()> reportNoTray_;
   std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover_;
   std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController_;
   std::unique_ptr<loop::ScreenParametersObserver> screenObserver_;

@@ -20,11 +20,8 @@ constexpr std::chrono::seconds kDisplayPatience{5};
 // the controller's windows cannot be torn down after that.
 std::shared_ptr<AppDelegate>& appDelegate = *new std::shared_ptr<AppDelegate>;
 
-void openPopoverForLaterStart() {
-  if (appDelegate) {
-    appDelegate->showPopover();
-  }
-}
+// Before launch has built the popover there is nothing to open yet.
+bool openPopoverForLaterStart() { return appDelegate && appDelegate->showPopover(); }
 
 // Ends the process without running exit handlers: the controller and the
 // shared components live until then, and their windows must not be destroyed
@@ -49,6 +46,16 @@ int main() {
     case platform::SessionInstance::Claim::handedOver:
       std::fprintf(stderr, "glimmerbox: already running; opened its popover\n");
       endProcess(EXIT_SUCCESS);
+    case platform::SessionInstance::Claim::notOpened:
+      std::fprintf(stderr,
+                   "glimmerbox: already running, but it could not open its popover; "
+                   "try again in a moment\n");
+      endProcess(EXIT_FAILURE);
+    case platform::SessionInstance::Claim::unanswered:
+      std::fprintf(stderr,
+                   "glimmerbox: already running, but it did not answer whether it opened its "
+                   "popover (busy, hung or an older version); quit it and start it again\n");
+      endProcess(EXIT_FAILURE);
     case platform::SessionInstance::Claim::unreachable:
       std::fprintf(stderr,
                    "glimmerbox: another instance holds %s/instance.lock but does not answer\n",

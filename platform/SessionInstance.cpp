@@ -18,6 +18,10 @@ namespace {
 // before the first listens.
 constexpr auto kAnswerPatience = std::chrono::seconds(3);
 constexpr int kConnectTimeoutMs = 500;
+// A hung instance still accepts: the kernel queues the connection. An older
+// one closes without a word.
+constexpr auto kReplyPatience = std::chrono::seconds(3);
+constexpr qint64 kLongestReply = 32;
 
 std::string runtimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -28,14 +32,24 @@ std::string runtimeFolder() {
   return base + "/glimmerbox";
 }
 
-bool askToOpenPopover(const std::string& socketPath) {
+SessionInstance::Claim askToOpenPopover(const std::string& socketPath) {
   QLocalSocket socket;
   socket.connectToServer(QString::fromStdString(socketPath));
   if (!socket.waitForConnected(kConnectTimeoutMs)) {
-    return false;
+    return SessionInstance::Claim::unreachable;
   }
   socket.write("open\n");
-  return socket.waitForBytesWritten(kConnectTimeoutMs);
+  socket.waitForBytesWritten(kConnectTimeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + kReplyPatience;
+  while (!socket.canReadLine()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !socket.waitForReadyRead(static_cast<int>(left.count()))) {
+      return SessionInstance::Claim::unanswered;
+    }
+  }
+  return socket.readLine(kLongestReply).trimmed() == "opened" ? SessionInstance::Claim::handedOver
+                                                              : SessionInstance::Claim::notOpened;
 }
 
 }  // namespace
@@ -44,7 +58,7 @@ struct SessionInstance::Listener {
   QLocalServer server;
 };
 
-SessionInstance::SessionInstance(std::function<void()> onLaterStart)
+SessionInstance::SessionInstance(std::function<bool()> onLaterStart)
     : onLaterStart_(std::move(onLaterStart)), folder_(runtimeFolder()) {}
 
 SessionInstance::~SessionInstance() {
@@ -68,13 +82,12 @@ SessionInstance::Claim SessionInstance::claim() {
     return Claim::first;
   }
   const auto deadline = std::chrono::steady_clock::now() + kAnswerPatience;
-  while (!askToOpenPopover(socketPath)) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return Claim::unreachable;
-    }
+  Claim claim = askToOpenPopover(socketPath);
+  while (claim == Claim::unreachable && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    claim = askToOpenPopover(socketPath);
   }
-  return Claim::handedOver;
+  return claim;
 }
 
 void SessionInstance::listen(const std::string& socketPath) {
@@ -85,9 +98,14 @@ void SessionInstance::listen(const std::string& socketPath) {
   QLocalServer::removeServer(path);  // Left behind by a killed instance.
   server.listen(path);
   QObject::connect(&server, &QLocalServer::newConnection, [this, &server] {
+    // Connecting is the whole request; the answer is one line.
     while (QLocalSocket* socket = server.nextPendingConnection()) {
-      socket->deleteLater();  // Connecting is the whole request.
-      onLaterStart_();
+      QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+      socket->write(onLaterStart_() ? "opened\n" : "not-opened\n");
+      socket->disconnectFromServer();  // Once the answer is out.
+      if (socket->state() == QLocalSocket::UnconnectedState) {
+        socket->deleteLater();
+      }
     }
   });
 }

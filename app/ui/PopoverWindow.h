@@ -8,7 +8,8 @@ class StatusBarButton;
 class View;
 
 // A transient window under a status item's icon: it closes by itself when
-// the user clicks anywhere outside it. Its size follows its content view.
+// the user clicks anywhere outside it or presses Escape. Its size follows its
+// content view.
 class PopoverWindow {
  public:
   virtual ~PopoverWindow() = default;
@@ -24,6 +25,10 @@ class PopoverWindow {
   // Shows the popover under the button's icon, inside the screen's available
   // area; under the pointer when the tray does not tell where the icon is.
   virtual void showRelativeTo(const StatusBarButton& button) = 0;
+  // Shows it with no icon to hang from (the desktop has no tray): as a small
+  // window of its own at the top right of the primary screen's available
+  // area, which closes when it loses the focus.
+  virtual void showAsWindow() = 0;
   // Gives the popover the keyboard focus.
   virtual void makeKeyWindow() = 0;
 };

@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "app/ui/LayerShell.h"
 #include "app/ui/PopoverWindowPlacement.h"
 #include "app/ui/StatusItemTray.h"
 #include "app/ui/ViewBridge.h"
+#include "app/ui/XcbUserTime.h"
 
 namespace ui {
 
@@ -19,13 +21,20 @@ namespace {
 // close; a deliberate second click comes far later.
 constexpr std::chrono::milliseconds outsidePressGrace{250};
 
+constexpr Qt::WindowFlags popupFlags = Qt::Popup | Qt::FramelessWindowHint;
+// A dialog, which window managers keep floating and give the focus. GNOME
+// puts it where it asks to be; sway centres it.
+constexpr Qt::WindowFlags ownWindowFlags =
+    Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+
 const StatusItemTray* trayOf(const StatusBarButton& button) {
   return dynamic_cast<const StatusItemTray*>(&button);
 }
 
 // On Xwayland the pointer's last place over the compositor's own panel
-// never reaches X11, so the pointer says nothing about where the tray is.
-bool pointerIsUnknown() {
+// never reaches X11, so the pointer says nothing about where the tray is;
+// nor does a popup's pointer grab see presses on Wayland surfaces.
+bool onXwayland() {
   return QGuiApplication::platformName() == "xcb" &&
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
@@ -42,7 +51,7 @@ QRect anchorFor(const StatusBarButton& button) {
     return QRect(*click, QSize(0, 0));
   }
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (pointerIsUnknown() && screen != nullptr) {
+  if (onXwayland() && screen != nullptr) {
     const QRect available = screen->availableGeometry();
     return QRect(available.x() + available.width(), available.y(), 0, 0);
   }
@@ -63,7 +72,7 @@ std::unique_ptr<PopoverWindow> makePopoverWindow() {
   return std::make_unique<PopoverWindowPopup>();
 }
 
-PopoverWindowPopup::PopoverWindowPopup() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+PopoverWindowPopup::PopoverWindowPopup() : QWidget(nullptr, popupFlags) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   if (LayerShell::instance() != nullptr) {
     setWindowFlag(Qt::BypassWindowManagerHint);
@@ -101,19 +110,46 @@ bool PopoverWindowPopup::isShown() const {
 }
 
 void PopoverWindowPopup::performClose() {
+  closedByOutsidePressAt_.reset();
+  if (!isVisible()) {
+    return;
+  }
   closingOnRequest_ = true;
   close();
   closingOnRequest_ = false;
 }
 
 void PopoverWindowPopup::showRelativeTo(const StatusBarButton& button) {
+  useOwnWindow(onXwayland());
+  showAt(anchorFor(button), trayOf(button));
+}
+
+void PopoverWindowPopup::showAsWindow() {
+  useOwnWindow(true);
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect();
+  showAt(QRect(available.x() + available.width(), available.y(), 0, 0), nullptr);
+}
+
+// The layer shell places the window as a surface of its own either way.
+void PopoverWindowPopup::useOwnWindow(bool ownWindow) {
+  if (LayerShell::instance() != nullptr || ownWindow == ownWindow_) {
+    return;
+  }
+  ownWindow_ = ownWindow;
+  setWindowFlags(ownWindow ? ownWindowFlags : popupFlags);
+}
+
+void PopoverWindowPopup::showAt(const QRect& anchor, const StatusItemTray* tray) {
   closedByOutsidePressAt_.reset();
   followContentSize();
-  QRect anchor = anchorFor(button);
   move(popoverWindowOrigin(anchor, size(), availableAreaAround(anchor)));
+  if (ownWindow_) {
+    XcbUserTime::updateToNow();  // Else the window manager may keep the focus elsewhere.
+  }
   show();
   if (LayerShell* shell = LayerShell::instance()) {
-    placeOnLayerShell(*shell, trayOf(button));
+    placeOnLayerShell(*shell, tray);
   }
 }
 
@@ -138,6 +174,23 @@ void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTr
 void PopoverWindowPopup::makeKeyWindow() {
   activateWindow();
   setFocus(Qt::PopupFocusReason);
+}
+
+// A click elsewhere takes the focus from a window of its own.
+bool PopoverWindowPopup::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (event->type() == QEvent::WindowDeactivate && ownWindow_ && isVisible()) {
+    close();
+  }
+  return handled;
+}
+
+void PopoverWindowPopup::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Cancel)) {
+    performClose();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool PopoverWindowPopup::eventFilter(QObject* watched, QEvent* event) {

@@ -34,6 +34,7 @@ struct FakePopover : ui::PopoverWindow {
   bool isShown() const override { return shown; }
   void performClose() override { shown = false; }
   void showRelativeTo(const ui::StatusBarButton& b) override { anchor = &b, shown = true; }
+  void showAsWindow() override { anchor = nullptr, shown = true; }
   void makeKeyWindow() override { focused = shown; }
   std::shared_ptr<ui::View> content;
   const ui::StatusBarButton* anchor = nullptr;
@@ -65,6 +66,7 @@ class AppDelegateTest : public ::testing::Test {
               button = item.get();
               return item;
             },
+        .reportNoTray = [this] { ++noTrayReports; },
         .makePopover =
             [this] {
               auto window = std::make_unique<FakePopover>();
@@ -91,6 +93,7 @@ class AppDelegateTest : public ::testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
   testsupport::FakeKeyboardServices keyboard;
   bool hasTray = true;
+  int noTrayReports = 0;
 
   std::shared_ptr<DisplayManager> displayManager;
   std::shared_ptr<KeyboardInterceptor> interceptor;
@@ -146,11 +149,21 @@ TEST_F(AppDelegateTest, TheIconTogglesThePopoverAndScreenChangesRenameTheMonitor
   EXPECT_EQ(label(1), "BenQ PD2700U");
 }
 
-TEST_F(AppDelegateTest, WithoutATrayThereIsNothingToOpen) {
-  hasTray = false;
-  launch();
-  app->togglePopover();
-  EXPECT_FALSE(popover->shown);
+// A later start reopens an open popover, so it comes forward with the focus.
+TEST_F(AppDelegateTest, ALaterStartOpensThePopoverUnderTheIconOrAsAWindowWithoutATray) {
+  for (bool tray : {true, false}) {
+    SCOPED_TRACE(tray ? "tray" : "no tray");
+    hasTray = tray;
+    noTrayReports = 0;
+    launch();
+    EXPECT_EQ(noTrayReports, tray ? 0 : 1);
+    for (int start = 0; start < 2; ++start) {
+      popover->focused = false;
+      EXPECT_TRUE(app->showPopover());
+      EXPECT_TRUE(popover->focused);
+      EXPECT_EQ(popover->anchor, tray ? button : nullptr);
+    }
+  }
 }
 
 // A tray that starts after the program (an extension enabled later) gets

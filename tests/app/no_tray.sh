@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs the real program on a headless X display with no system tray and a
+# session bus where no tray watches: it says so in one line on standard error
+# and in a desktop notification (a monitor on the bus stands in for the
+# notification server). A second start opens the popover as a focused window
+# at the screen's top right and says so; Escape closes it. A second start
+# whose first instance hangs says that it got no answer and exits 1.
+# Usage: no_tray.sh <path to glimmerbox>
+set -euo pipefail
+program=$(realpath "$1")
+source "$(dirname "$0")/../shell/common.sh"
+logs=(err.log bus.log)
+
+# A private bus that starts no services: no tray watcher, no notifications.
+cat > "$work/bus.conf" <<BUS
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+BUS
+dbus-daemon --config-file="$work/bus.conf" --nofork > /dev/null 2>&1 &
+pids+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+wait_for 5 test -S "$work/bus" || fail "no session bus"
+dbus-monitor "interface='org.freedesktop.Notifications'" > "$work/bus.log" 2>&1 &
+pids+=($!)
+wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
+
+eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-tray --no-compositor)" ||
+  fail "the headless desktop did not start"
+pids+=($HEADLESS_DESKTOP_PIDS)
+
+mkdir -p "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+# Arguments go before the program.
+start_program() {
+  XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+    exec "$@" "$program" > /dev/null 2>> "$work/err.log"
+}
+# In a session of its own, as it is stopped below: the kernel hangs up a
+# stopped process whose process group is orphaned, as ours may be under CI.
+start_program setsid &
+program_pid=$!
+pids+=("$program_pid")
+
+no_tray_line='^glimmerbox: no system tray on this desktop.*AppIndicator extension'
+wait_for 10 grep -q "$no_tray_line" "$work/err.log" || fail "no line saying there is no tray"
+[ "$(grep -c 'no system tray' "$work/err.log")" = 1 ] || fail "the missing tray was told twice"
+notified() { grep -A4 'member=Notify' "$work/bus.log" | grep -q 'without a tray icon'; }
+wait_for 5 notified || fail "no notification about the missing tray"
+
+# The popover as the window that has the focus: "x y" of its top left.
+popover() {
+  local id
+  id=$(xdotool getwindowfocus 2>/dev/null) || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  [ "$WIDTH" = 280 ] && echo "$X $Y" > "$work/popover"
+}
+no_popover() { [ -z "$(xdotool search --onlyvisible --class glimmerbox 2>/dev/null)" ]; }
+opened='^glimmerbox: already running; opened its popover$'
+
+(start_program) || fail "a second start did not exit 0"
+grep -q "$opened" "$work/err.log" || fail "the second start did not say it opened the popover"
+wait_for 2 popover || fail "a second start did not show the popover with the focus"
+[ "$(cat "$work/popover")" = "1000 0" ] ||
+  fail "the popover is at $(cat "$work/popover"), not at the top right"
+xdotool key Escape
+wait_for 2 no_popover || fail "Escape did not close the popover"
+
+# A hung first instance still accepts the request but never answers.
+kill -STOP "$program_pid"
+status=0
+XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb "$program" > /dev/null 2> "$work/hung.log" ||
+  status=$?
+kill -CONT "$program_pid"
+logs+=(hung.log)
+[ "$status" = 1 ] || fail "a second start facing a hung instance exited $status"
+grep -q '^glimmerbox: already running, but it did not answer' "$work/hung.log" ||
+  fail "a second start facing a hung instance did not say it got no answer"
+! grep -q "$opened" "$work/hung.log" || fail "a start without an answer claimed success"
+echo PASS
