@@ -102,7 +102,7 @@ void AppDelegate::setUpStatusButton() {
 }
 
 std::vector<ui::StatusMenuEntry> AppDelegate::menuEntries() {
-  auto onSelf = [weakSelf = weak_from_this()](void (AppDelegate::*operation)()) {
+  auto onSelf = [weakSelf = weak_from_this()](auto operation) {
     return [weakSelf, operation] {
       if (auto self = weakSelf.lock()) {
         ((*self).*operation)();
