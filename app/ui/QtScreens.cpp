@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ui/EdidReader.h"
+#include "app/ui/OutputMonitors.h"
 #include "app/ui/ScreenCoordinates.h"
 #include "app/ui/XRandrEdids.h"
 
@@ -19,21 +20,29 @@ namespace {
 // detection, which skips names containing "Built-in".
 constexpr std::string_view kBuiltInName = "Built-in Display";
 constexpr std::array<std::string_view, 3> kBuiltInConnectorPrefixes = {"eDP", "LVDS", "DSI"};
-
-bool isBuiltInConnector(const std::string& connector) {
-  for (std::string_view prefix : kBuiltInConnectorPrefixes) {
-    if (connector.starts_with(prefix)) {
-      return true;
-    }
-  }
-  return false;
-}
+// Xwayland names its outputs so; the name says nothing about the monitor.
+constexpr std::string_view kXwaylandOutputPrefix = "XWAYLAND";
 
 using EdidsByConnector = std::map<std::string, std::vector<std::uint8_t>>;
 
+// Mutter and sysfs are read once per listing, and only for an output that
+// names no monitor.
+class LazyOutputMonitors {
+ public:
+  const OutputMonitors& get() {
+    if (!monitors_) {
+      monitors_ = OutputMonitors::current();
+    }
+    return *monitors_;
+  }
+
+ private:
+  std::optional<OutputMonitors> monitors_;
+};
+
 Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
-                  const ScreenCoordinates& coordinates) {
-  const std::string connector = qtScreen.name().toStdString();
+                  const ScreenCoordinates& coordinates, LazyOutputMonitors& outputMonitors) {
+  std::string connector = qtScreen.name().toStdString();
   std::optional<std::string> model;
   if (auto edid = edids.find(connector); edid != edids.end()) {
     model = EdidReader::modelName(edid->second);
@@ -42,6 +51,13 @@ Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
   if (!model && !qtScreen.model().isEmpty()) {
     model = qtScreen.model().toStdString();
   }
+  if (!model) {
+    const QPoint origin = qtScreen.geometry().topLeft() * qtScreen.devicePixelRatio();
+    if (auto monitor = outputMonitors.get().find(connector, origin.x(), origin.y())) {
+      connector = monitor->connector;
+      model = monitor->model;
+    }
+  }
   return Screen{QtScreens::displayName(connector, model),
                 coordinates.unflipped(QRectF(qtScreen.geometry())),
                 coordinates.unflipped(QRectF(qtScreen.availableGeometry()))};
@@ -49,10 +65,22 @@ Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
 
 }  // namespace
 
+bool QtScreens::isBuiltInConnector(const std::string& connector) {
+  for (std::string_view prefix : kBuiltInConnectorPrefixes) {
+    if (connector.starts_with(prefix)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string QtScreens::displayName(const std::string& connector,
                                    const std::optional<std::string>& edidModel) {
   if (isBuiltInConnector(connector)) {
     return std::string(kBuiltInName);
+  }
+  if (!edidModel && connector.starts_with(kXwaylandOutputPrefix)) {
+    return {};
   }
   return edidModel.value_or(connector);
 }
@@ -60,9 +88,10 @@ std::string QtScreens::displayName(const std::string& connector,
 std::vector<Screen> QtScreens::screens() const {
   const EdidsByConnector edids = XRandrEdids::byConnector();
   const ScreenCoordinates coordinates = ScreenCoordinates::current();
+  LazyOutputMonitors outputMonitors;
   std::vector<Screen> result;
   for (const QScreen* qtScreen : QGuiApplication::screens()) {
-    result.push_back(makeScreen(*qtScreen, edids, coordinates));
+    result.push_back(makeScreen(*qtScreen, edids, coordinates, outputMonitors));
   }
   return result;
 }
@@ -72,7 +101,9 @@ std::optional<Screen> QtScreens::mainScreen() const {
   if (primary == nullptr) {
     return std::nullopt;
   }
-  return makeScreen(*primary, XRandrEdids::byConnector(), ScreenCoordinates::current());
+  LazyOutputMonitors outputMonitors;
+  return makeScreen(*primary, XRandrEdids::byConnector(), ScreenCoordinates::current(),
+                    outputMonitors);
 }
 
 std::shared_ptr<Screens> systemScreens() {

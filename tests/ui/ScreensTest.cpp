@@ -4,12 +4,16 @@
 #include <QScreen>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/ui/CachedScreens.h"
+#include "app/ui/DrmEdids.h"
 #include "app/ui/EdidReader.h"
+#include "app/ui/OutputMonitors.h"
 #include "app/ui/QtScreens.h"
 #include "app/ui/ScreenCoordinates.h"
+#include "tests/platform/SysfsTree.h"
 
 namespace {
 
@@ -31,11 +35,10 @@ TEST(QtScreens, NamesAScreenAfterItsModelAndAnyBuiltInConnectorAsBuiltIn) {
     std::optional<std::string> edidModel;
     std::string name;
   };
-  const Case cases[] = {{"DP-1", "DELL U2720Q", "DELL U2720Q"},
-                        {"HDMI-A-1", std::nullopt, "HDMI-A-1"},
-                        {"eDP-1", "LQ156M1JW25", "Built-in Display"},
-                        {"LVDS1", std::nullopt, "Built-in Display"},
-                        {"DP-eDP", std::nullopt, "DP-eDP"}};
+  const Case cases[] = {
+      {"DP-1", "DELL U2720Q", "DELL U2720Q"},       {"HDMI-A-1", std::nullopt, "HDMI-A-1"},
+      {"eDP-1", "LQ156M1JW25", "Built-in Display"}, {"LVDS1", std::nullopt, "Built-in Display"},
+      {"DP-eDP", std::nullopt, "DP-eDP"},           {"XWAYLAND0", std::nullopt, ""}};
   for (const Case& c : cases) {
     EXPECT_EQ(ui::QtScreens::displayName(c.connector, c.edidModel), c.name) << c.connector;
   }
@@ -93,6 +96,49 @@ TEST(EdidReader, ReadsTheModelFromTheDisplayNameDescriptor) {
       {edid({{0xFC, "DELL U2720Q\n"}}, [](Bytes& b) { b[1] = 0x00; }), std::nullopt}};
   for (const auto& [block, name] : cases) {
     EXPECT_EQ(ui::EdidReader::modelName(block), name) << name.value_or("nothing");
+  }
+}
+
+// An output without an EDID (Xwayland's) is named after the monitor behind
+// it: GNOME's at the output's origin (or its only one), else the kernel's
+// connector of that name, else the first connected external one.
+TEST(OutputMonitors, NameAnOutputWithoutEdidAfterTheMonitorBehindIt) {
+  testsupport::SysfsTree sysfs;
+  const auto gpu = sysfs.pciDevice("0000:00:02.0", "0x030000");
+  // The laptop's card first, so the first connected one is the built-in panel.
+  for (const auto& [card, name, status, model] :
+       {std::tuple{0u, "eDP-1", "connected", "LQ156M1JW25"},
+        {0u, "DP-1", "disconnected", "OLD TV"},
+        {1u, "DP-1", "connected", "DELL U2720Q"},
+        {1u, "DP-2", "connected", "BenQ GW2480"}}) {
+    const Bytes block = edid({{0xFC, std::string(model) + "\n"}});
+    testsupport::SysfsTree::writeFile(sysfs.connector(gpu, card, name, status) / "edid",
+                                      std::string(block.begin(), block.end()));
+  }
+  sysfs.connector(gpu, 1, "DP-0", "connected");  // Its EDID did not come.
+  const std::vector<ui::ConnectorEdid> drm = ui::DrmEdids::connected(sysfs.root());
+  const std::vector<ui::MutterMonitor> gnome = {{"eDP-1", "LQ156M1JW25", 0, 0},
+                                                {"DP-1", "U2720Q", 1920, 0}};
+  const std::vector<ui::MutterMonitor> virtualMonitor = {{"Meta-0", "MetaVirtualMonitor", 0, 0}};
+  struct Case {
+    std::string output;
+    int x;
+    std::vector<ui::MutterMonitor> mutter;
+    std::vector<ui::ConnectorEdid> drm;
+    std::string name;
+  };
+  const Case cases[] = {{"XWAYLAND1", 1920, gnome, drm, "U2720Q"},
+                        {"XWAYLAND0", 0, gnome, drm, "Built-in Display"},
+                        {"XWAYLAND0", 640, virtualMonitor, {}, "MetaVirtualMonitor"},
+                        {"XWAYLAND0", 0, {}, drm, "DELL U2720Q"},
+                        {"DP-2", 0, {}, drm, "BenQ GW2480"},
+                        {"XWAYLAND0", 0, {}, {}, ""}};
+  for (const Case& c : cases) {
+    const auto found = ui::OutputMonitors(c.mutter, c.drm).find(c.output, c.x, 0);
+    EXPECT_EQ(found ? ui::QtScreens::displayName(found->connector, found->model)
+                    : ui::QtScreens::displayName(c.output, std::nullopt),
+              c.name)
+        << c.output << " at " << c.x;
   }
 }
 

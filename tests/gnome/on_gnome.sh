@@ -1,0 +1,294 @@
+#!/usr/bin/env bash
+# The real program on a headless GNOME Shell 43, where it shows through
+# Xwayland. The shell itself takes the screenshots and, through Eval, moves a
+# virtual pointer and reports its own state; a test-only extension lifts the
+# shell's restriction on both. Two runs:
+# - with the AppIndicator extension: the icon shows in the top bar, clearly
+#   apart from it; a click on it opens the popover under it; a click on the
+#   desktop closes it;
+# - without it: the program says there is no tray and shows a notification, a
+#   second start shows the popover as a window near the top right, and
+#   enabling the extension brings the icon within 5 s.
+# Usage: on_gnome.sh <glimmerbox> [<folder for screenshots>]
+set -euo pipefail
+program=$(realpath "$1")
+shots=${2:+$(realpath "$2")}
+here=$(dirname "$(realpath "$0")")
+source "$here/../shell/common.sh"
+logs=(shell.log err.log)
+chmod 755 "$work"
+
+width=1920 height=1080
+popover_width=280
+appindicator=ubuntu-appindicators@ubuntu.com
+access=unsafe-mode@glimmerbox
+# WCAG's least contrast for graphics, and how many of the icon's pixels must
+# reach it: enough for its outline, not just an antialiased speck.
+least_contrast=3
+contrasting_pixels=20
+
+# The shell and its buses run as nobody when we are root, like a desktop
+# user's session; the program runs as the caller and reaches both.
+as_shell_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_shell_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  # Xwayland as nobody cannot make the X11 socket folder itself.
+  [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
+fi
+home="$work/shell"
+runtime="$home/runtime"
+mkdir -p "$home/.local/share/gnome-shell/extensions" "$home/.config/glib-2.0/settings" \
+  "$runtime" "$home/shots"
+cp -r "$here/$access" "$home/.local/share/gnome-shell/extensions/"
+chmod 700 "$runtime"
+"${as_shell_user[@]}" true 2>/dev/null && chown -R "$("${as_shell_user[@]}" id -u)" "$home"
+
+# gnome-shell needs a system bus for its login manager; private buses keep
+# the test away from the machine's.
+for bus in session system; do
+  cat > "$work/$bus.conf" <<BUS
+<busconfig>
+  <type>$bus</type>
+  <listen>unix:path=$work/$bus-bus</listen>
+  <auth>EXTERNAL</auth>
+  <standard_session_servicedirs/>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+BUS
+  dbus-daemon --config-file="$work/$bus.conf" --nofork > /dev/null 2>&1 &
+  pids+=($!)
+done
+wait_for 5 test -S "$work/session-bus" -a -S "$work/system-bus" || fail "no buses"
+chmod 777 "$work/session-bus" "$work/system-bus"
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
+
+shell_eval() {
+  local reply
+  reply=$(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.gnome.Shell.Eval "$1" 2>/dev/null) || return 1
+  [[ $reply == "(true, '"* ]] || return 1
+  reply=${reply#"(true, '"}
+  reply=${reply%"')"}
+  reply=${reply#\"}
+  echo "${reply%\"}"
+}
+
+# Starts the shell with the given extensions on; the keyfile settings backend
+# keeps its settings in the scratch home, without dconf.
+start_shell() {
+  local extensions="'$access'${1:+, '$1'}"
+  printf '[org/gnome/shell]\nenabled-extensions=[%s]\ndisable-user-extensions=false\n' \
+    "$extensions" > "$home/.config/glib-2.0/settings/keyfile"
+  chown --reference="$home" "$home/.config/glib-2.0/settings/keyfile"
+  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" XDG_SESSION_TYPE=wayland \
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
+    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system-bus" GSETTINGS_BACKEND=keyfile \
+    NO_AT_BRIDGE=1 "${as_shell_user[@]}" \
+    gnome-shell --headless --wayland --virtual-monitor "${width}x$height" \
+    > "$work/shell.log" 2>&1 &
+  shell_pid=$!
+  pids+=("$shell_pid")
+  local x11
+  wait_for 20 eval 'x11=$(shell_eval "global.context.unsafe_mode && GLib.getenv(\"DISPLAY\")")' &&
+    [[ $x11 == :* ]] || fail "gnome-shell did not start"
+  export DISPLAY=$x11 WAYLAND_DISPLAY="$runtime/wayland-0"
+  export XAUTHORITY=$(shell_eval 'GLib.getenv("XAUTHORITY")')
+  # The desktop itself, with no overview and no note about the unsafe mode;
+  # the overview opens once start-up is over, and ignores a hide while it opens.
+  desktop_shown() {
+    [ "$(shell_eval '!Main.layoutManager._startingUp &&
+      (Main.overview.hide(), !Main.overview.visible && !Main.overview.animationInProgress)')" = true ]
+  }
+  wait_for 10 desktop_shown || fail "the overview stayed"
+  shell_eval 'Main.messageTray.getSources().forEach(s => s.destroy())' > /dev/null
+  bar=$(shell_eval 'Main.panel.height')
+  screenshot
+  desktop=$(pixel 5 $((height - 5)))
+  [ -z "$1" ] || wait_for 5 owned org.kde.StatusNotifierWatcher ||
+    fail "the AppIndicator extension did not start"
+  # The shell's notification service, which a session starts; other desktops'
+  # services that may claim the name on activation stay out.
+  bus_call StartServiceByName org.gnome.Shell.Notifications 0 > /dev/null
+  wait_for 5 owned org.freedesktop.Notifications || fail "the shell's notifications did not start"
+}
+
+bus_call() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path / \
+    --method "org.freedesktop.DBus.$1" "${@:2}"
+}
+owned() { bus_call NameHasOwner "$1" | grep -q true; }
+
+stop_shell() {
+  kill "$shell_pid"
+  wait "$shell_pid" 2>/dev/null || true
+}
+
+shot="$home/shots/shot.png"
+screenshot() {
+  gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell/Screenshot \
+    --method org.gnome.Shell.Screenshot.Screenshot false false "$shot" > /dev/null ||
+    fail "the shell took no screenshot"
+}
+
+# A left click at x $1, y $2 through a virtual pointer of the shell's seat.
+click() {
+  shell_eval "(() => {
+    const { Clutter, GLib } = imports.gi;
+    globalThis.testPointer ??= Clutter.get_default_backend().get_default_seat()
+      .create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+    const time = GLib.get_monotonic_time();
+    testPointer.notify_absolute_motion(time, $1, $2);
+    testPointer.notify_button(time, Clutter.BUTTON_PRIMARY, Clutter.ButtonState.PRESSED);
+    testPointer.notify_button(time + 1000, Clutter.BUTTON_PRIMARY, Clutter.ButtonState.RELEASED);
+  })()" > /dev/null
+}
+
+pixel() {
+  convert "$shot" -crop "1x1+$1+$2" -alpha off -depth 8 -format '%[hex:p{0,0}]' info:
+}
+
+# The box (x y width height) of what differs from colour $2 inside region $1
+# (WxH+X+Y) of the screenshot.
+box_in() {
+  local w h x y offset_x offset_y
+  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
+    -fuzz 4% -format '%@\n' info: 2>/dev/null)
+  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
+  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
+}
+
+# The WCAG contrast ratio against colour $2 (RRGGBB) of the pixel in region
+# $1 that is the $3rd most distinct, times 100.
+contrast_in() {
+  local ground=$2
+  convert "$shot" -crop "$1" +repage -alpha off -depth 8 txt:- |
+    awk -v r=$((16#${ground:0:2})) -v g=$((16#${ground:2:2})) -v b=$((16#${ground:4:2})) '
+      function linear(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+      function luma(r, g, b) { return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b) }
+      BEGIN { ground = luma(r, g, b) + 0.05 }
+      /^[0-9]/ {
+        split($2, c, /[(),]/)
+        l = luma(c[2], c[3], c[4]) + 0.05
+        print int(100 * (l > ground ? l / ground : ground / l))
+      }' | sort -rn | sed -n "$3p"
+}
+
+# The box (x y width height) of the program's item in the top bar, from the
+# shell; nothing while the extension shows no item of this process.
+item_box() {
+  shell_eval "(() => {
+    const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
+    const item = key && Main.panel.statusArea[key];
+    if (!item || !item.visible || item.width === 0)
+      return '';
+    const [x, y] = item.get_transformed_position();
+    return [x, y, item.width, item.height].map(Math.round).join(' ');
+  })()"
+}
+
+# Whether the item of process $1 shows an icon that stands out from the bar.
+icon_x=0 icon_w=0 icon_h=0 bar=0
+icon_shown() {
+  local box x y w h bar_colour contrast
+  box=$(item_box "$1") && [ -n "$box" ] || return 1
+  read -r x y w h <<< "$box"
+  [ "$h" = "$bar" ] || return 1
+  screenshot
+  bar_colour=$(pixel $((x - 4)) 2)
+  read -r icon_x _ icon_w icon_h < <(box_in "${w}x$h+$x+$y" "$bar_colour")
+  # The extension's stand-in while it loads an icon is a row of three dots.
+  [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$w" ] && [ "$icon_h" -ge 10 ] || return 1
+  contrast=$(contrast_in "${w}x$h+$x+$y" "$bar_colour" "$contrasting_pixels")
+  [ "${contrast:-0}" -ge $((least_contrast * 100)) ] ||
+    fail "the icon's contrast with the bar is $((contrast / 100)).$((contrast % 100)):1"
+}
+
+# The program's windows on screen as "x y width height" lines, from the shell:
+# a frame's shadow would blur a box measured on the screenshot.
+program_windows() {
+  shell_eval "global.get_window_actors().map(a => a.meta_window)
+    .filter(w => w.get_wm_class() === 'glimmerbox' && w.showing_on_its_workspace())
+    .map(w => { const r = w.get_frame_rect(); return [r.x, r.y, r.width, r.height].join(' '); })
+    .join(';')" | tr ';' '\n'
+}
+
+# Whether the popover shows, painted, as $pop_x $pop_y $pop_w $pop_h.
+pop_x=0 pop_y=0 pop_w=0 pop_h=0
+popover_shown() {
+  read -r pop_x pop_y pop_w pop_h < <(program_windows | grep "^[0-9-]* [0-9-]* $popover_width ")
+  [ "$pop_w" = "$popover_width" ] || return 1
+  screenshot
+  [ "$(pixel $((pop_x + pop_w / 2)) $((pop_y + pop_h / 2)))" != "$desktop" ]
+}
+popover_gone() { ! program_windows | grep -q " $popover_width "; }
+
+# The program's own settings and runtime folders, kept across its starts.
+mkdir -p "$work/program/config" "$work/program/runtime"
+chmod 700 "$work/program/runtime"
+as_program=(env XDG_CONFIG_HOME="$work/program/config" XDG_RUNTIME_DIR="$work/program/runtime")
+
+# Starts the first copy of the program in the background as $program_pid.
+start_first() {
+  "${as_program[@]}" "$program" > "$work/out.log" 2> "$work/err.log" &
+  program_pid=$!
+  pids+=("$program_pid")
+  wait_for 10 grep -q "showing on X11" "$work/err.log" || fail "did not choose Xwayland"
+}
+
+stop_program() {
+  kill "$program_pid"
+  wait "$program_pid" 2>/dev/null || true
+}
+
+with_tray() {
+  echo "with the AppIndicator extension:"
+  start_shell "$appindicator"
+  start_first
+  wait_for 10 icon_shown "$program_pid" ||
+    fail "no icon in the top bar (item $(item_box "$program_pid"), icon x $icon_x width $icon_w)"
+
+  click $((icon_x + icon_w / 2)) $((bar / 2))
+  wait_for 5 popover_shown || fail "the popover did not open (windows: $(program_windows))"
+  [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
+    fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
+  [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, not under the bar at $bar"
+  [ -n "$shots" ] && cp "$shot" "$shots/gnome-appindicator.png"
+
+  click $((width / 3)) $((height * 2 / 3))
+  wait_for 3 popover_gone || fail "a click on the desktop left the popover open"
+  stop_program
+  stop_shell
+}
+
+without_tray() {
+  echo "without a tray:"
+  start_shell ""
+  start_first
+  wait_for 5 grep -qiE "no (system )?tray" "$work/err.log" || fail "did not say that there is no tray"
+  # Its other notification, asking for the keys, does not count.
+  notified() {
+    [ "$(shell_eval "Main.messageTray.getSources().filter(s => /glimmerbox/i.test(s.title))
+      .some(s => s.notifications.some(n => /tray/i.test(n.title + n.bannerBodyText)))")" = true ]
+  }
+  wait_for 5 notified || fail "no notification from the program"
+
+  "${as_program[@]}" "$program" > /dev/null 2>&1 || fail "the second start failed"
+  wait_for 5 popover_shown || fail "a second start showed no popover (windows: $(program_windows))"
+  [ $((width - pop_x - pop_w)) -le 100 ] && [ $((pop_y - bar)) -le 100 ] ||
+    fail "the popover window at $pop_x,$pop_y is not near the top right"
+  [ -n "$shots" ] && cp "$shot" "$shots/gnome-no-tray.png"
+
+  shell_eval "Main.extensionManager.enableExtension('$appindicator')" > /dev/null
+  wait_for 5 icon_shown "$program_pid" || fail "enabling the extension brought no icon within 5 s"
+  stop_program
+  stop_shell
+}
+
+with_tray
+without_tray
+echo "PASS"
