@@ -33,7 +33,8 @@ const StatusItemTray* trayOf(const StatusBarButton& button) {
 
 // On Xwayland the pointer's last place over the compositor's own panel
 // never reaches X11, so the pointer says nothing about where the tray is;
-// nor does a popup's pointer grab see presses on Wayland surfaces.
+// nor does a popup's pointer grab see presses on Wayland surfaces, unless an
+// X11 window of ours lies under them.
 bool onXwayland() {
   return QGuiApplication::platformName() == "xcb" &&
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -120,7 +121,10 @@ void PopoverWindowPopup::performClose() {
 }
 
 void PopoverWindowPopup::showRelativeTo(const StatusBarButton& button) {
-  useOwnWindow(onXwayland());
+  useOwnWindow(false);
+  if (onXwayland()) {
+    pressCatcher_.spread();
+  }
   showAt(anchorFor(button), trayOf(button));
 }
 
@@ -204,6 +208,7 @@ void PopoverWindowPopup::closeEvent(QCloseEvent* event) {
   if (!closingOnRequest_) {
     closedByOutsidePressAt_ = std::chrono::steady_clock::now();
   }
+  pressCatcher_.hide();
   if (LayerShell* shell = LayerShell::instance(); shell != nullptr && windowHandle()) {
     shell->release(*windowHandle());
   }

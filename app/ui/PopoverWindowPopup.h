@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/ui/PopoverWindow.h"
+#include "app/ui/XwaylandPressCatcher.h"
 
 namespace ui {
 
@@ -15,9 +16,9 @@ class StatusItemTray;
 
 // The popover as a frameless Qt popup window holding one content widget.
 // Qt closes a popup on any press outside it; this class remembers when that
-// happened so the press that closed it cannot reopen it. Where no popup can
-// see such a press (Xwayland), and without a tray, it is a frameless window
-// of its own instead, which closes when it loses the focus.
+// happened so the press that closed it cannot reopen it. Without a tray it
+// is a frameless window of its own instead, which closes when it loses the
+// focus.
 class PopoverWindowPopup : public QWidget, public PopoverWindow {
  public:
   PopoverWindowPopup();
@@ -43,6 +44,7 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
   void followContentSize();
   void placeOnLayerShell(LayerShell& shell, const StatusItemTray* tray);
 
+  XwaylandPressCatcher pressCatcher_;
   std::shared_ptr<View> contentView_;
   QPointer<QWidget> content_;
   bool ownWindow_ = false;

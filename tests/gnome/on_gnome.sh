@@ -191,6 +191,22 @@ item_box() {
   })()"
 }
 
+# The box (x y width height) of the entry labelled $2 in the open menu of the
+# item of process $1; nothing while it is not on screen.
+menu_entry_box() {
+  local box
+  box=$(shell_eval "(() => {
+    const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
+    const menu = key && Main.panel.statusArea[key].menu;
+    const entry = menu && menu.isOpen &&
+      menu._getMenuItems().find(i => i.label && i.label.text === '$2' && i.mapped);
+    if (!entry)
+      return '';
+    const [x, y] = entry.get_transformed_position();
+    return [x, y, entry.width, entry.height].map(Math.round).join(' ');
+  })()") && [ -n "$box" ] && echo "$box"
+}
+
 # Whether the item of process $1 shows an icon that stands out from the bar.
 icon_x=0 icon_w=0 icon_h=0 bar=0
 icon_shown() {
@@ -246,18 +262,31 @@ stop_program() {
 }
 
 with_tray() {
+  local x y w h
   echo "with the AppIndicator extension:"
   start_shell "$appindicator"
   start_first
   wait_for 10 icon_shown "$program_pid" ||
     fail "no icon in the top bar (item $(item_box "$program_pid"), icon x $icon_x width $icon_w)"
 
+  # The extension opens an item's menu on a click, the popover on its Open.
   click $((icon_x + icon_w / 2)) $((bar / 2))
+  local open
+  wait_for 5 eval 'open=$(menu_entry_box "$program_pid" Open)' ||
+    fail "a click on the icon opened no menu with Open"
+  [ -n "$(menu_entry_box "$program_pid" "Start on Login")" ] && [ -n "$(menu_entry_box "$program_pid" Quit)" ] ||
+    fail "the icon's menu lacks Start on Login or Quit"
+  read -r x y w h <<< "$open"
+  click $((x + w / 2)) $((y + h / 2))
   wait_for 5 popover_shown || fail "the popover did not open (windows: $(program_windows))"
   [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
     fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
   [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, not under the bar at $bar"
-  [ -n "$shots" ] && cp "$shot" "$shots/gnome-appindicator.png"
+  if [ -n "$shots" ]; then
+    sleep 0.5  # The menu fades out.
+    screenshot
+    cp "$shot" "$shots/gnome-appindicator.png"
+  fi
 
   click $((width / 3)) $((height * 2 / 3))
   wait_for 3 popover_gone || fail "a click on the desktop left the popover open"
