@@ -35,8 +35,13 @@ class LayerShell {
   void placeAt(QWindow& window, const QRect& globalRect, Placement placement);
 
   // Puts the window against the edge of `screen` nearest `point` (top or
-  // bottom), next to any panel there, centred on the point where it fits.
+  // bottom), clear of the panel there, centred on the point where it fits.
+  // `point` is a click on that panel.
   void placeNextToPanel(QWindow& window, QScreen& screen, QPoint point, Placement placement);
+
+  // Until release(window), a press anywhere else on `screen` closes the
+  // window, which must be on the overlay layer to stay above what catches it.
+  void closeOnOutsidePress(QWindow& window, QScreen& screen);
 
   // Call right before hiding the window: Qt destroys its surface then.
   void release(QWindow& window);
