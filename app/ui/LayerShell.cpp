@@ -276,11 +276,12 @@ void LayerShell::placeNextToPanel(QWindow& window, QScreen& screen, QPoint point
   impl_->apply(window, request);
 }
 
-void LayerShell::closeOnOutsidePress(QWindow& window, QScreen& screen) {
+void LayerShell::closeOnOutsidePress(QWindow& window, QScreen& screen,
+                                     std::function<void()> close) {
   if (impl_->catchers.contains(&window)) {
     return;
   }
-  auto catcher = std::make_unique<OutsidePressCatcher>([&window] { window.close(); });
+  auto catcher = std::make_unique<OutsidePressCatcher>(std::move(close));
   catcher->setScreen(&screen);
   catcher->setGeometry(screen.geometry());
   catcher->show();

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <Qt>
+#include <functional>
 #include <memory>
 
 class QScreen;
@@ -39,9 +40,10 @@ class LayerShell {
   // `point` is a click on that panel.
   void placeNextToPanel(QWindow& window, QScreen& screen, QPoint point, Placement placement);
 
-  // Until release(window), a press anywhere else on `screen` closes the
-  // window, which must be on the overlay layer to stay above what catches it.
-  void closeOnOutsidePress(QWindow& window, QScreen& screen);
+  // Until release(window), a press anywhere else on `screen` calls `close`
+  // (and goes no further). The window must be on the overlay layer to stay
+  // above what catches the press.
+  void closeOnOutsidePress(QWindow& window, QScreen& screen, std::function<void()> close);
 
   // Call right before hiding the window: Qt destroys its surface then.
   void release(QWindow& window);

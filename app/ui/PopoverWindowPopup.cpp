@@ -136,7 +136,8 @@ void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTr
     const QRect output = screen->geometry();
     shell.placeNextToPanel(*windowHandle(), *screen, click.value_or(output.topRight()), placement);
   }
-  shell.closeOnOutsidePress(*windowHandle(), *screen);
+  // That press reaches no tray, so no activation follows it.
+  shell.closeOnOutsidePress(*windowHandle(), *screen, [this] { performClose(); });
 }
 
 void PopoverWindowPopup::makeKeyWindow() {

@@ -2,10 +2,11 @@
 # The real program on a headless sway with Xwayland and swaybar's tray, run
 # twice: on Wayland through the layer shell, and on Xwayland as when Qt's
 # Wayland plugin is missing. Each time the tray shows the icon; a click on it
-# opens the popover under it: on Wayland right under the bar; on Xwayland,
-# which sees no bar, at the click. A click on the 25% preset brings the HUD
-# up at the bottom centre. A headless output
-# has no gamma, so the log says once that software dimming is unavailable.
+# opens the popover under it: on Wayland right under the bar, and a click on
+# the desktop closes it; on Xwayland, which sees no bar, at the click. A
+# click on the 25% preset brings the HUD up at the bottom centre. A headless
+# output has no gamma, so the log says once that software dimming is
+# unavailable.
 # Quit ends the program.
 # Usage: on_sway.sh <glimmerbox> <wayland-click> [<folder for screenshots>]
 set -euo pipefail
@@ -120,6 +121,14 @@ run_program() {
     [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
   }
   wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  if [ "$platform" = wayland ]; then
+    # No press outside the program reaches a popup here: it is caught for it.
+    click 100 $((height - 100))
+    popover_closed() { ! popover_shown 2>/dev/null; }
+    wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
+    click "$click_x" "$click_y"
+    wait_for 5 popover_shown || fail "the popover did not open again"
+  fi
   pop_y=$((pop_y + pop_h - popover_height))
   [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
     fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
