@@ -167,7 +167,7 @@ run_theme() {
   wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
 
   kill "$program_pid"
-  wait "$program_pid" || true
+  wait "$program_pid" || fail "the program ended with status $? on SIGTERM"
   stop_desktop
   # Checked last, so that the other checks speak even when it fails.
   awk -v a="$panel_lum" -v b="$icon_lum" 'BEGIN {
