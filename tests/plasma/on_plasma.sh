@@ -4,7 +4,7 @@
 # and once in Breeze Dark. Each time the tray shows the icon in contrast
 # with the panel (at least 3:1 in luminance); a click on it opens the popover
 # right above the panel, under the icon and clear of the panel; a click on
-# the desktop closes it.
+# the desktop closes it; opened again, its Quit ends the program.
 # Usage: on_plasma.sh <glimmerbox> <kwin-click> <kwin-screenshot> [<folder for screenshots>]
 set -euo pipefail
 program=$(realpath "$1")
@@ -163,11 +163,17 @@ run_theme() {
   [ -z "$shots" ] || cp "$shot" "$shots/plasma-$theme.png"
 
   click 100 100
-  popover_closed() { ! popover_shown; }
+  popover_closed() { ! popover_shown 2>/dev/null; }
   wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
 
-  kill "$program_pid"
-  wait "$program_pid" || fail "the program ended with status $? on SIGTERM"
+  # Open again, the popover takes clicks above what caught the last one:
+  # Quit, at its bottom right, ends the program.
+  click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
+  wait_for 5 popover_shown || fail "the popover did not open again"
+  click $((pop_x + pop_w - 30)) $((pop_y + pop_h - 20))
+  ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+  wait_for 5 ended || fail "Quit did not end the program"
+  wait "$program_pid" || fail "the program ended with status $?"
   stop_desktop
   # Checked last, so that the other checks speak even when it fails.
   awk -v a="$panel_lum" -v b="$icon_lum" 'BEGIN {
