@@ -4,6 +4,7 @@
 
 #include <qpa/qplatformnativeinterface.h>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -77,7 +78,7 @@ struct LayerShell::Impl {
   wl_compositor* compositor = nullptr;
   std::uint32_t version = 0;
   std::map<QWindow*, Surface> surfaces;
-  std::map<QWindow*, std::unique_ptr<OutsidePressCatcher>> catchers;
+  std::map<QWindow*, QPointer<OutsidePressCatcher>> catchers;
 
   static void noteShell(void* data, wl_registry* registry, std::uint32_t name,
                         const char* interface, std::uint32_t version) {
@@ -205,11 +206,6 @@ struct LayerShell::Impl {
   }
 
   void release(QWindow& window) {
-    if (auto catcher = catchers.extract(&window)) {
-      release(*catcher.mapped());
-      catcher.mapped()->hide();
-      catcher.mapped().release()->deleteLater();  // It may be closing the window from a press.
-    }
     const auto found = surfaces.find(&window);
     if (found != surfaces.end()) {
       zwlr_layer_surface_v1_destroy(found->second.layer);
@@ -278,15 +274,16 @@ void LayerShell::placeNextToPanel(QWindow& window, QScreen& screen, QPoint point
 
 void LayerShell::closeOnOutsidePress(QWindow& window, QScreen& screen,
                                      std::function<void()> close) {
-  if (impl_->catchers.contains(&window)) {
+  if (QPointer<OutsidePressCatcher>& shown = impl_->catchers[&window];
+      shown && shown->isVisible()) {
     return;
   }
-  auto catcher = std::make_unique<OutsidePressCatcher>(std::move(close));
+  auto* catcher = new OutsidePressCatcher(window, std::move(close));  // Gone when `window` hides.
   catcher->setScreen(&screen);
   catcher->setGeometry(screen.geometry());
   catcher->show();
   placeAt(*catcher, screen.geometry(), Placement{});
-  impl_->catchers[&window] = std::move(catcher);
+  impl_->catchers[&window] = catcher;
 }
 
 void LayerShell::release(QWindow& window) { impl_->release(window); }

@@ -3,14 +3,31 @@
 #include <QPainter>
 #include <QSurfaceFormat>
 
+#include "app/ui/LayerShell.h"
+
 namespace ui {
 
-OutsidePressCatcher::OutsidePressCatcher(std::function<void()> pressed)
+OutsidePressCatcher::OutsidePressCatcher(QWindow& popup, std::function<void()> pressed)
     : pressed_(std::move(pressed)) {
   setFlags(Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
   QSurfaceFormat format;
   format.setAlphaBufferSize(8);
   setFormat(format);
+  connect(&popup, &QWindow::visibleChanged, this, [this](bool shown) {
+    if (!shown) {
+      uncover();
+    }
+  });
+  connect(&popup, &QObject::destroyed, this, &OutsidePressCatcher::uncover);
+}
+
+// Possibly from within its own press, which closed the popup.
+void OutsidePressCatcher::uncover() {
+  if (LayerShell* shell = LayerShell::instance()) {
+    shell->release(*this);
+  }
+  hide();
+  deleteLater();
 }
 
 bool OutsidePressCatcher::event(QEvent* event) {
