@@ -162,8 +162,8 @@ void PopoverWindowPopup::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-// On the layer shell no press outside the program reaches a popup; losing
-// the keyboard to another window stands in for it.
+// On the layer shell a press outside is caught for the popup; the keyboard
+// going to another window (a shortcut, a window raised) closes it too.
 void PopoverWindowPopup::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && LayerShell::instance() != nullptr &&
       isVisible() && !isActiveWindow()) {
