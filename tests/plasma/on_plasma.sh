@@ -113,7 +113,7 @@ run_theme() {
     -format '%[hex:p{0,0}]' info:)
   # The clock must not turn over while the icon is told apart from the rest.
   local second=$((10#$(date +%S)))
-  [ "$second" -lt 40 ] || sleep $((61 - second))
+  [ "$second" -lt 50 ] || sleep $((61 - second))
   # The panel fills in its launchers and tray items a while after it shows.
   local bare="$work/bare.png" band="${width}x$panel+0+$panel_top"
   panel_settled() {
