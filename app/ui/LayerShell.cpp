@@ -4,11 +4,16 @@
 
 #include <qpa/qplatformnativeinterface.h>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
+
+#include "app/ui/OutsidePressCatcher.h"
+#include "app/ui/PanelBand.h"
 
 // The protocol names an argument "namespace", a keyword in C++.
 #define namespace layerNamespace
@@ -52,6 +57,14 @@ void closed(void*, zwlr_layer_surface_v1*) {}
 
 constexpr zwlr_layer_surface_v1_listener kSurfaceListener{&acknowledge, &closed};
 
+void noteProbeSize(void* data, zwlr_layer_surface_v1*, std::uint32_t, std::uint32_t width,
+                   std::uint32_t height) {
+  *static_cast<std::optional<QSize>*>(data) =
+      QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+constexpr zwlr_layer_surface_v1_listener kProbeListener{&noteProbeSize, &closed};
+
 void ignoreRemoval(void*, wl_registry*, std::uint32_t) {}
 
 }  // namespace
@@ -62,8 +75,10 @@ struct LayerShell::Impl {
   wl_display* displayOnQueue = nullptr;
   wl_registry* registry = nullptr;
   zwlr_layer_shell_v1* shell = nullptr;
+  wl_compositor* compositor = nullptr;
   std::uint32_t version = 0;
   std::map<QWindow*, Surface> surfaces;
+  std::map<QWindow*, QPointer<OutsidePressCatcher>> catchers;
 
   static void noteShell(void* data, wl_registry* registry, std::uint32_t name,
                         const char* interface, std::uint32_t version) {
@@ -88,6 +103,9 @@ struct LayerShell::Impl {
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell));
       }
     }
+    if (compositor != nullptr) {
+      wl_proxy_wrapper_destroy(compositor);
+    }
     if (registry != nullptr) {
       wl_registry_destroy(registry);
     }
@@ -108,7 +126,32 @@ struct LayerShell::Impl {
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(displayOnQueue), queue);
     registry = wl_display_get_registry(displayOnQueue);
     wl_registry_add_listener(registry, &kRegistryListener, this);
-    return wl_display_roundtrip_queue(display, queue) >= 0 && shell != nullptr;
+    auto* qtCompositor = native()->nativeResourceForIntegration("compositor");
+    if (qtCompositor != nullptr) {
+      compositor = static_cast<wl_compositor*>(wl_proxy_create_wrapper(qtCompositor));
+      wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(compositor), queue);
+    }
+    return wl_display_roundtrip_queue(display, queue) >= 0 && shell != nullptr &&
+           compositor != nullptr;
+  }
+
+  // Whether the compositor keeps layer surfaces clear of the panels on
+  // `output`: a surface stretched over it that asks for no room of its own
+  // is offered only what the panels leave.
+  bool keepsClearOfPanels(wl_output* output, QSize outputSize) {
+    wl_surface* surface = wl_compositor_create_surface(compositor);
+    zwlr_layer_surface_v1* probe = zwlr_layer_shell_v1_get_layer_surface(
+        shell, surface, output, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace);
+    std::optional<QSize> offered;
+    zwlr_layer_surface_v1_add_listener(probe, &kProbeListener, &offered);
+    zwlr_layer_surface_v1_set_anchor(
+        probe, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                   ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    wl_surface_commit(surface);
+    wl_display_roundtrip_queue(display, queue);
+    zwlr_layer_surface_v1_destroy(probe);
+    wl_surface_destroy(surface);
+    return offered && *offered != outputSize;
   }
 
   std::uint32_t keyboardMode(bool takesKeyboard) const {
@@ -216,11 +259,31 @@ void LayerShell::placeNextToPanel(QWindow& window, QScreen& screen, QPoint point
   request.output = outputOf(screen);
   request.anchors = (top ? ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP : ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM) |
                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT;
-  request.margins = {std::clamp(left, 0, std::max(0, output.width() - window.width())), 0, 0, 0};
-  request.exclusiveZone = 0;  // Moved clear of the panels' reserved edges.
+  // Moved clear of the panels the compositor reserves room for; clear of the
+  // others by a margin as deep as the panel at the click.
+  const int band = impl_->keepsClearOfPanels(request.output, output.size())
+                       ? 0
+                       : PanelBand::thickness(output, top, point);
+  request.margins = {std::clamp(left, 0, std::max(0, output.width() - window.width())),
+                     top ? band : 0, 0, top ? 0 : band};
+  request.exclusiveZone = 0;
   request.size = window.size();
   request.placement = placement;
   impl_->apply(window, request);
+}
+
+void LayerShell::closeOnOutsidePress(QWindow& window, QScreen& screen,
+                                     std::function<void()> close) {
+  if (QPointer<OutsidePressCatcher>& shown = impl_->catchers[&window];
+      shown && shown->isVisible()) {
+    return;
+  }
+  auto* catcher = new OutsidePressCatcher(window, std::move(close));  // Gone when `window` hides.
+  catcher->setScreen(&screen);
+  catcher->setGeometry(screen.geometry());
+  catcher->show();
+  placeAt(*catcher, screen.geometry(), Placement{});
+  impl_->catchers[&window] = catcher;
 }
 
 void LayerShell::release(QWindow& window) { impl_->release(window); }

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <Qt>
+#include <functional>
 #include <memory>
 
 class QScreen;
@@ -35,8 +36,14 @@ class LayerShell {
   void placeAt(QWindow& window, const QRect& globalRect, Placement placement);
 
   // Puts the window against the edge of `screen` nearest `point` (top or
-  // bottom), next to any panel there, centred on the point where it fits.
+  // bottom), clear of the panel there, centred on the point where it fits.
+  // `point` is a click on that panel.
   void placeNextToPanel(QWindow& window, QScreen& screen, QPoint point, Placement placement);
+
+  // Until release(window), a press anywhere else on `screen` calls `close`
+  // (and goes no further). The window must be on the overlay layer to stay
+  // above what catches the press.
+  void closeOnOutsidePress(QWindow& window, QScreen& screen, std::function<void()> close);
 
   // Call right before hiding the window: Qt destroys its surface then.
   void release(QWindow& window);

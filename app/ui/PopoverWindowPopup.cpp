@@ -160,19 +160,24 @@ void PopoverWindowPopup::showAt(const QRect& anchor, const StatusItemTray* tray)
 // A tray on D-Bus (StatusNotifierItem), the rule on Wayland, tells where it
 // was clicked but not where its icon is: the popover then goes next to the
 // panel at that place. Opened without a click it goes to the top panel's
-// right end, where most desktops keep the tray.
+// right end, where most desktops keep the tray. Over full-screen windows
+// too, so that what catches a press outside it stays below it.
 void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTray* tray) {
-  const LayerShell::Placement placement{.takesKeyboard = true};
-  QScreen* screen = QGuiApplication::primaryScreen();
+  const LayerShell::Placement placement{.overlay = true, .takesKeyboard = true};
+  const std::optional<QPoint> click = tray ? tray->lastClick() : std::nullopt;
+  QScreen* screen = click ? QGuiApplication::screenAt(*click) : nullptr;
+  screen = screen ? screen : QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    return;
+  }
   if (tray != nullptr && tray->iconGeometry()) {
     shell.placeAt(*windowHandle(), geometry(), placement);
-  } else if (std::optional<QPoint> click = tray ? tray->lastClick() : std::nullopt) {
-    screen = QGuiApplication::screenAt(*click) ? QGuiApplication::screenAt(*click) : screen;
-    shell.placeNextToPanel(*windowHandle(), *screen, *click, placement);
-  } else if (screen != nullptr) {
+  } else {
     const QRect output = screen->geometry();
-    shell.placeNextToPanel(*windowHandle(), *screen, {output.right(), output.top()}, placement);
+    shell.placeNextToPanel(*windowHandle(), *screen, click.value_or(output.topRight()), placement);
   }
+  // That press reaches no tray, so no activation follows it.
+  shell.closeOnOutsidePress(*windowHandle(), *screen, [this] { performClose(); });
 }
 
 void PopoverWindowPopup::makeKeyWindow() {
@@ -215,8 +220,8 @@ void PopoverWindowPopup::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-// On the layer shell no press outside the program reaches a popup; losing
-// the keyboard to another window stands in for it.
+// On the layer shell a press outside is caught for the popup; the keyboard
+// going to another window (a shortcut, a window raised) closes it too.
 void PopoverWindowPopup::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && LayerShell::instance() != nullptr &&
       isVisible() && !isActiveWindow()) {

@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# The real program on a headless Plasma 5.27 (KWin with Xwayland, and
+# plasmashell's default bottom panel with its system tray), once in Breeze
+# and once in Breeze Dark. Each time the tray shows the icon in contrast
+# with the panel (at least 3:1 in luminance); a click on it opens the popover
+# right above the panel, under the icon and clear of the panel; a click on
+# the desktop closes it; opened again, its Quit ends the program.
+# Usage: on_plasma.sh <glimmerbox> <kwin-click> <kwin-screenshot> [<folder for screenshots>]
+set -euo pipefail
+program=$(realpath "$1")
+click_tool=$(realpath "$2")
+shot_tool=$(realpath "$3")
+shots=${4:+$(realpath "$4")}
+source "$(dirname "$0")/../shell/common.sh"
+logs=(kwin.log out.log err.log)
+
+width=1280 height=800
+popover_width=280
+wallpaper=3c6e8c
+# The installed KWin carries a file capability, which some sandboxes refuse
+# to run; a copy has none.
+cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
+
+desktop_group=
+stop_desktop() {
+  [ -z "$desktop_group" ] || kill -- "-$desktop_group" 2>/dev/null || true
+  desktop_group=
+}
+trap 'stop_desktop; cleanup' EXIT
+
+# A scratch home for one theme: a plain wallpaper, notifications held back
+# (the program's first-run notice would cover the popover), Breeze Dark if
+# asked for as System Settings sets it.
+make_home() {
+  export HOME="$work/home-$1"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$HOME/runtime"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$HOME/program"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  local next="$XDG_DATA_HOME/wallpapers/Next"
+  mkdir -p "$next/contents/images" "$next/contents/images_dark"
+  echo '{"KPlugin": {"Id": "Next", "Name": "Next"}}' > "$next/metadata.json"
+  convert -size "${width}x$height" "xc:#$wallpaper" "$next/contents/images/${width}x$height.png"
+  cp "$next/contents/images/${width}x$height.png" "$next/contents/images_dark/"
+  printf '[DoNotDisturb]\nUntil=2100,1,1,0,0,0\n' > "$XDG_CONFIG_HOME/plasmanotifyrc"
+  if [ "$1" = dark ]; then
+    QT_QPA_PLATFORM=offscreen lookandfeeltool -a org.kde.breezedark.desktop > /dev/null 2>&1
+  fi
+}
+
+# KWin, Xwayland and plasmashell on a bus of their own, in a process group
+# that ends as a whole.
+start_desktop() {
+  cat > "$work/session.sh" <<SESSION
+#!/bin/sh
+echo "\$DISPLAY \$DBUS_SESSION_BUS_ADDRESS" > "$XDG_RUNTIME_DIR/session"
+exec plasmashell
+SESSION
+  chmod +x "$work/session.sh"
+  env QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland \
+    XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 \
+    KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KDE_FORK_SLAVES=1 \
+    setsid dbus-run-session -- "$work/kwin_wayland" --virtual --xwayland --socket wayland-0 \
+    --width "$width" --height "$height" --exit-with-session "$work/session.sh" \
+    > "$work/kwin.log" 2>&1 &
+  desktop_group=$!
+  wait_for 20 test -s "$XDG_RUNTIME_DIR/session" || fail "KWin did not start"
+  read -r DISPLAY DBUS_SESSION_BUS_ADDRESS < "$XDG_RUNTIME_DIR/session"
+  export DISPLAY DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/wayland-0"
+}
+
+shot="$work/shot.png"
+screenshot() { "$shot_tool" "$work/shot.pam" && convert "$work/shot.pam" "$shot"; }
+click() { "$click_tool" "$1" "$2"; }
+
+# The box (x y width height) of what differs from colour $2 inside region $1
+# (WxH+X+Y) of the screenshot.
+box_in() {
+  local w h x y offset_x offset_y
+  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
+    -fuzz 4% -format '%@\n' info: 2>/dev/null)
+  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
+  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
+}
+
+# The box of what changed inside region $1 between picture $2 and the screenshot.
+changed_in() {
+  convert "$2" "$shot" -compose difference -composite -crop "$1" +repage -threshold 2% \
+    -format '%@\n' info: 2>/dev/null
+}
+
+# Relative luminance of region $1 of the screenshot: its least and its most.
+luminance() {
+  convert "$shot" -crop "$1" +repage -grayscale Rec709Luminance \
+    -format '%[fx:minima] %[fx:maxima]\n' info:
+}
+
+run_theme() {
+  local theme=$1
+  echo "in $theme:"
+  make_home "$theme"
+  start_desktop
+  local panel_top panel
+  panel_shown() {
+    screenshot || return 1
+    read -r _ panel_top _ _ < <(box_in "1x$height+$((width / 2))+0" "$wallpaper")
+    panel=$((height - panel_top))
+    [ "$panel" -ge 30 ] && [ "$panel" -le 80 ]
+  }
+  wait_for 40 panel_shown || fail "no panel at the bottom"
+  local panel_colour
+  panel_colour=$(convert "$shot" -crop "1x1+$((width / 2))+$((height - 2))" -depth 8 \
+    -format '%[hex:p{0,0}]' info:)
+  # The clock must not turn over while the icon is told apart from the rest.
+  local second=$((10#$(date +%S)))
+  [ "$second" -lt 50 ] || sleep $((61 - second))
+  # The panel fills in its launchers and tray items a while after it shows.
+  local bare="$work/bare.png" band="${width}x$panel+0+$panel_top"
+  panel_settled() {
+    cp "$shot" "$bare"
+    sleep 0.5
+    screenshot && [ "$(changed_in "$band" "$bare")" = "0x0+$width+$panel" ]
+  }
+  wait_for 20 panel_settled || fail "the panel keeps changing"
+
+  env XDG_CONFIG_HOME="$HOME/program" "$program" > "$work/out.log" 2> "$work/err.log" &
+  local program_pid=$!
+  pids+=("$program_pid")
+  # The tray grows to the left: a new item moves the items before it and ends
+  # where the change in the panel ends.
+  local changed_w changed_x icon_x icon_y icon_w icon_h
+  icon_shown() {
+    screenshot || return 1
+    IFS='x+' read -r changed_w _ changed_x _ < <(changed_in "$band" "$bare")
+    [ "$changed_w" -gt 0 ] || return 1
+    local slot=$((panel / 2 + 2))
+    read -r icon_x icon_y icon_w icon_h < <(box_in \
+      "${slot}x$((panel - 4))+$((changed_x + changed_w - slot))+$((panel_top + 2))" "$panel_colour")
+    [ "$icon_w" -ge 8 ] && [ "$icon_h" -ge 8 ]
+  }
+  wait_for 10 icon_shown || fail "no tray icon in the panel"
+  local panel_lum icon_lum
+  read -r panel_lum _ < <(luminance "1x1+$((width / 2))+$((height - 2))")
+  read -r icon_lum < <(luminance "${icon_w}x$icon_h+$icon_x+$icon_y" |
+    awk -v p="$panel_lum" '{ print (p - $1 > $2 - p) ? $1 : $2 }')
+
+  click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
+  local pop_x pop_y pop_w pop_h
+  popover_shown() {
+    screenshot || return 1
+    read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$panel_top+0+0" "$wallpaper")
+    [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
+  }
+  wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  [ $((pop_y + pop_h)) = "$panel_top" ] ||
+    fail "the popover's bottom is at $((pop_y + pop_h)), not on the panel's top at $panel_top"
+  [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
+    fail "the popover at x $pop_x..$((pop_x + pop_w)) is not over the icon at x $icon_x"
+  # Under the popover the panel's top (below its edge line) shows unchanged.
+  local covered
+  read -r _ _ covered _ < <(box_in "${pop_w}x6+$pop_x+$((panel_top + 1))" "$panel_colour")
+  [ "$covered" = 0 ] || fail "the popover covers ${covered} pixels of the panel's top"
+  [ -z "$shots" ] || cp "$shot" "$shots/plasma-$theme.png"
+
+  click 100 100
+  popover_closed() { ! popover_shown 2>/dev/null; }
+  wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
+
+  # Open again, the popover takes clicks above what caught the last one:
+  # Quit, at its bottom right, ends the program.
+  click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
+  wait_for 5 popover_shown || fail "the popover did not open again"
+  click $((pop_x + pop_w - 30)) $((pop_y + pop_h - 20))
+  ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+  wait_for 5 ended || fail "Quit did not end the program"
+  wait "$program_pid" || fail "the program ended with status $?"
+  stop_desktop
+  # Checked last, so that the other checks speak even when it fails.
+  awk -v a="$panel_lum" -v b="$icon_lum" 'BEGIN {
+      hi = a > b ? a : b; lo = a > b ? b : a; exit !((hi + 0.05) / (lo + 0.05) >= 3) }' ||
+    fail "the icon (luminance $icon_lum) does not stand out from the panel ($panel_lum)"
+}
+
+run_theme light
+run_theme dark
+echo "PASS"
