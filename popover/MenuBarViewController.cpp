@@ -5,20 +5,21 @@
 
 #include "app/ui/Application.h"
 #include "app/ui/Box.h"
-#include "app/ui/Button.h"
 #include "app/ui/Image.h"
-#include "app/ui/ImageView.h"
 #include "app/ui/Slider.h"
-#include "app/ui/TextField.h"
 #include "display/DisplayManager.h"
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
 #include "keys/KeyboardInterceptor.h"
 #include "platform/Log.h"
 #include "platform/XdgAutostartLoginItem.h"
+#include "popover/PopoverControls.h"
 #include "popover/PopoverLayout.h"
 
 namespace layout = popover_layout;
+using popover_controls::label;
+using popover_controls::smallRoundedButton;
+using popover_controls::symbolView;
 
 namespace {
 
@@ -29,31 +30,6 @@ constexpr ui::SymbolConfiguration kDisplaySymbolConfiguration{14, ui::FontWeight
 constexpr double kBannerFillAlpha = 0.15;
 constexpr double kBannerBorderAlpha = 0.35;
 constexpr double kBannerCornerRadius = 8;
-
-std::shared_ptr<ui::ImageView> symbolView(ui::Rect frame, std::string_view symbol,
-                                          std::string description, ui::Color tint) {
-  auto imageView = std::make_shared<ui::ImageView>(frame);
-  imageView->setImage(ui::Image::systemSymbol(symbol, std::move(description)));
-  imageView->setContentTintColor(tint);
-  return imageView;
-}
-
-std::shared_ptr<ui::TextField> label(ui::Rect frame, std::string text, ui::Font font) {
-  auto field = std::make_shared<ui::TextField>(frame);
-  field->setStringValue(std::move(text));
-  field->setFont(font);
-  field->setBackgroundColor(ui::Color::clear());
-  return field;
-}
-
-std::shared_ptr<ui::Button> smallRoundedButton(ui::Rect frame, std::string title,
-                                               ui::Button::Action action) {
-  auto button = ui::Button::pushButton(std::move(title), std::move(action));
-  button->setFrame(frame);
-  button->setBezelStyle(ui::BezelStyle::Rounded);
-  button->setControlSize(ui::ControlSize::Small);
-  return button;
-}
 
 void setY(ui::View& view, double y) { view.setFrameOrigin({view.frame().x, y}); }
 
@@ -271,7 +247,7 @@ void MenuBarViewController::updateLaunchAtLoginState() {
     return;
   }
   launchAtLoginCheckbox_->setState(launchesAtLogin() ? ui::ControlState::On
-                                                    : ui::ControlState::Off);
+                                                     : ui::ControlState::Off);
 }
 
 void MenuBarViewController::updateBrightnessUI(std::int64_t level) {

@@ -51,19 +51,18 @@ void StatusItemTray::createNotifierItem() {
     menu_.reset();
     return;
   }
-  notifierItem_ = StatusNotifierItem::create(
-      {.activated =
-           [this](QPoint click) {
-             lastClick_ = click;
-             clicked();
-           },
-       .scrolled =
-           [this](bool up) {
-             if (scrollAction_) {
-               scrollAction_(up);
-             }
-           }},
-      StatusNotifierMenu::kPath);
+  notifierItem_ = StatusNotifierItem::create({.activated =
+                                                  [this](QPoint click) {
+                                                    lastClick_ = click;
+                                                    clicked();
+                                                  },
+                                              .scrolled =
+                                                  [this](bool up) {
+                                                    if (scrollAction_) {
+                                                      scrollAction_(up);
+                                                    }
+                                                  }},
+                                             StatusNotifierMenu::kPath);
   inNotifierTray_ = notifierItem_ && notifierTrayIsWatching() && notifierItem_->announce();
 }
 
@@ -121,9 +120,7 @@ void StatusItemTray::lookForXEmbedTray() {
   }
 }
 
-StatusBarButton* StatusItemTray::button() {
-  return trayIcon_ || inNotifierTray_ ? this : nullptr;
-}
+StatusBarButton* StatusItemTray::button() { return trayIcon_ || inNotifierTray_ ? this : nullptr; }
 
 void StatusItemTray::setTrayChanged(std::function<void()> changed) {
   trayChanged_ = std::move(changed);

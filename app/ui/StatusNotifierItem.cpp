@@ -129,8 +129,8 @@ bool wheelTurnedUp(int delta, const QDBusMessage& message, const QDBusConnection
   const QDBusConnectionInterface* bus = connection.interface();
   const uint pid = bus != nullptr ? bus->servicePid(message.service()).value() : 0;
   QFile command(QString("/proc/%1/comm").arg(pid));
-  const bool plasma = pid != 0 && command.open(QIODevice::ReadOnly) &&
-                      command.readAll().trimmed() == "plasmashell";
+  const bool plasma =
+      pid != 0 && command.open(QIODevice::ReadOnly) && command.readAll().trimmed() == "plasmashell";
   return plasma ? delta > 0 : delta < 0;
 }
 
@@ -219,8 +219,7 @@ QString StatusNotifierItem::introspect(const QString&) const { return kIntrospec
 
 bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
                                        const QDBusConnection& connection) {
-  if (answerStandardInterfaces(message, connection, kItemInterface, properties(),
-                               kIntrospection)) {
+  if (answerStandardInterfaces(message, connection, kItemInterface, properties(), kIntrospection)) {
     return true;
   }
   static const QStringList kMethods{"Activate", "SecondaryActivate", "ContextMenu", "Scroll"};

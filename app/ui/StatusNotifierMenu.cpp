@@ -127,9 +127,8 @@ QVariantMap StatusNotifierMenu::entryProperties(int id) const {
     return {{"children-display", "submenu"}};
   }
   const StatusMenuEntry& entry = entries_[static_cast<std::size_t>(id - 1)];
-  QVariantMap properties{{"label", QString::fromStdString(entry.label)},
-                         {"enabled", true},
-                         {"visible", true}};
+  QVariantMap properties{
+      {"label", QString::fromStdString(entry.label)}, {"enabled", true}, {"visible", true}};
   if (entry.isChecked) {
     properties.insert("toggle-type", "checkmark");
     properties.insert("toggle-state", checkMarksShown_[static_cast<std::size_t>(id - 1)] ? 1 : 0);
@@ -197,7 +196,8 @@ bool StatusNotifierMenu::handleMessage(const QDBusMessage& message,
   } else if (member == "GetGroupProperties") {
     reply = groupPropertiesReply(message);
   } else if (member == "GetProperty" && hasEntry(arguments.value(0).toInt())) {
-    const QVariant value = entryProperties(arguments.value(0).toInt()).value(arguments.value(1).toString());
+    const QVariant value =
+        entryProperties(arguments.value(0).toInt()).value(arguments.value(1).toString());
     reply = message.createReply(QVariant::fromValue(QDBusVariant(value)));
   } else if (member == "AboutToShow") {
     reply << refreshCheckMarks();

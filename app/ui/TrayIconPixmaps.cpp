@@ -48,7 +48,8 @@ QIcon trayIconPixmaps(const Image& image, const QColor& figure, std::optional<QC
     QImage pixels(size, size, QImage::Format_ARGB32_Premultiplied);
     pixels.fill(Qt::transparent);
     QPainter(&pixels).drawImage(
-        radius, radius, bridge::renderImage(image, QSize(size - 2 * radius, size - 2 * radius), figure));
+        radius, radius,
+        bridge::renderImage(image, QSize(size - 2 * radius, size - 2 * radius), figure));
     icon.addPixmap(QPixmap::fromImage(halo ? withHalo(pixels, *halo, radius) : pixels));
   }
   return icon;
