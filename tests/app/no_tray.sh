@@ -12,22 +12,8 @@ source "$(dirname "$0")/../shell/common.sh"
 logs=(err.log bus.log)
 
 # A private bus that starts no services: no tray watcher, no notifications.
-cat > "$work/bus.conf" <<BUS
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-BUS
-dbus-daemon --config-file="$work/bus.conf" --nofork > /dev/null 2>&1 &
-pids+=($!)
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-wait_for 5 test -S "$work/bus" || fail "no session bus"
+private_bus session
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
 dbus-monitor "interface='org.freedesktop.Notifications'" > "$work/bus.log" 2>&1 &
 pids+=($!)
 wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"

@@ -15,6 +15,7 @@ program=$(realpath "$1")
 shots=${2:+$(realpath "$2")}
 here=$(dirname "$(realpath "$0")")
 source "$here/../shell/common.sh"
+source "$here/../shell/screenshot.sh"
 logs=(shell.log err.log)
 chmod 755 "$work"
 
@@ -45,26 +46,8 @@ chmod 700 "$runtime"
 
 # gnome-shell needs a system bus for its login manager; private buses keep
 # the test away from the machine's.
-for bus in session system; do
-  cat > "$work/$bus.conf" <<BUS
-<busconfig>
-  <type>$bus</type>
-  <listen>unix:path=$work/$bus-bus</listen>
-  <auth>EXTERNAL</auth>
-  <standard_session_servicedirs/>
-  <policy context="default">
-    <allow user="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-BUS
-  dbus-daemon --config-file="$work/$bus.conf" --nofork > /dev/null 2>&1 &
-  pids+=($!)
-done
-wait_for 5 test -S "$work/session-bus" -a -S "$work/system-bus" || fail "no buses"
-chmod 777 "$work/session-bus" "$work/system-bus"
+private_bus session services
+private_bus system
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
 
 shell_eval() {
@@ -146,36 +129,6 @@ click() {
     testPointer.notify_button(time, Clutter.BUTTON_PRIMARY, Clutter.ButtonState.PRESSED);
     testPointer.notify_button(time + 1000, Clutter.BUTTON_PRIMARY, Clutter.ButtonState.RELEASED);
   })()" > /dev/null
-}
-
-pixel() {
-  convert "$shot" -crop "1x1+$1+$2" -alpha off -depth 8 -format '%[hex:p{0,0}]' info:
-}
-
-# The box (x y width height) of what differs from colour $2 inside region $1
-# (WxH+X+Y) of the screenshot.
-box_in() {
-  local w h x y offset_x offset_y
-  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
-    -fuzz 4% -format '%@\n' info: 2>/dev/null)
-  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
-  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
-}
-
-# The WCAG contrast ratio against colour $2 (RRGGBB) of the pixel in region
-# $1 that is the $3rd most distinct, times 100.
-contrast_in() {
-  local ground=$2
-  convert "$shot" -crop "$1" +repage -alpha off -depth 8 txt:- |
-    awk -v r=$((16#${ground:0:2})) -v g=$((16#${ground:2:2})) -v b=$((16#${ground:4:2})) '
-      function linear(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
-      function luma(r, g, b) { return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b) }
-      BEGIN { ground = luma(r, g, b) + 0.05 }
-      /^[0-9]/ {
-        split($2, c, /[(),]/)
-        l = luma(c[2], c[3], c[4]) + 0.05
-        print int(100 * (l > ground ? l / ground : ground / l))
-      }' | sort -rn | sed -n "$3p"
 }
 
 # The box (x y width height) of the program's item in the top bar, from the

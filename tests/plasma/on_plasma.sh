@@ -12,6 +12,7 @@ click_tool=$(realpath "$2")
 shot_tool=$(realpath "$3")
 shots=${4:+$(realpath "$4")}
 source "$(dirname "$0")/../shell/common.sh"
+source "$(dirname "$0")/../shell/screenshot.sh"
 logs=(kwin.log out.log err.log)
 
 width=1280 height=800
@@ -72,16 +73,6 @@ SESSION
 shot="$work/shot.png"
 screenshot() { "$shot_tool" "$work/shot.pam" && convert "$work/shot.pam" "$shot"; }
 click() { "$click_tool" "$1" "$2"; }
-
-# The box (x y width height) of what differs from colour $2 inside region $1
-# (WxH+X+Y) of the screenshot.
-box_in() {
-  local w h x y offset_x offset_y
-  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
-    -fuzz 4% -format '%@\n' info: 2>/dev/null)
-  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
-  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
-}
 
 # The box of what changed inside region $1 between picture $2 and the screenshot.
 changed_in() {

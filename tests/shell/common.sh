@@ -27,3 +27,29 @@ wait_for() {
     sleep 0.05
   done
 }
+
+# A private D-Bus daemon of type $1 (session or system) at $work/$1-bus, open
+# to every user (a desktop may run as nobody, the program as the caller) and
+# to eavesdroppers; with the session's service files when $2 is "services".
+private_bus() {
+  local services=${2:+<standard_session_servicedirs/>}
+  cat > "$work/$1.conf" <<BUS
+<busconfig>
+  <type>$1</type>
+  <listen>unix:path=$work/$1-bus</listen>
+  <auth>EXTERNAL</auth>
+  $services
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow receive_sender="*"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+BUS
+  dbus-daemon --config-file="$work/$1.conf" --nofork > /dev/null 2>&1 &
+  pids+=($!)
+  wait_for 5 test -S "$work/$1-bus" || fail "no $1 bus"
+  chmod 777 "$work/$1-bus"
+}

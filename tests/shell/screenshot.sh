@@ -1,0 +1,33 @@
+# Sourced by the desktop tests: measures in the screenshot at $shot.
+
+# The colour (RRGGBB) of the pixel at x $1, y $2.
+pixel() {
+  convert "$shot" -crop "1x1+$1+$2" -alpha off -depth 8 -format '%[hex:p{0,0}]' info:
+}
+
+# The box (x y width height) of what differs from colour $2 inside region $1
+# (WxH+X+Y).
+box_in() {
+  local w h x y offset_x offset_y
+  IFS='x+' read -r w h x y < <(convert "$shot" -crop "$1" +repage -bordercolor "#$2" -border 1 \
+    -fuzz 4% -format '%@\n' info: 2>/dev/null)
+  IFS='x+' read -r _ _ offset_x offset_y <<< "$1"
+  echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
+}
+
+# The WCAG contrast ratio against colour $2 (RRGGBB) of the pixel in region
+# $1 that is the $3rd most distinct, times 100: an icon's outline, not an
+# antialiased speck, must stand out.
+contrast_in() {
+  local ground=$2
+  convert "$shot" -crop "$1" +repage -alpha off -depth 8 txt:- |
+    awk -v r=$((16#${ground:0:2})) -v g=$((16#${ground:2:2})) -v b=$((16#${ground:4:2})) '
+      function linear(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+      function luma(r, g, b) { return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b) }
+      BEGIN { ground = luma(r, g, b) + 0.05 }
+      /^[0-9]/ {
+        split($2, c, /[(),]/)
+        l = luma(c[2], c[3], c[4]) + 0.05
+        print int(100 * (l > ground ? l / ground : ground / l))
+      }' | sort -rn | sed -n "$3p"
+}
