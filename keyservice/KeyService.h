@@ -11,13 +11,16 @@ namespace keyservice {
 
 // Serves one client at a time on a listening Unix stream socket. Only while a
 // client is connected does it hold a tap on the keyboards; the tap deletes the
-// brightness keys and the client hears of their presses, nothing else.
+// brightness keys and the client hears of their presses, nothing else. The
+// client goes as soon as its user's session stops being the active one.
 class KeyService {
  public:
   using TapFactory =
       std::function<std::unique_ptr<platform::InputTap>(platform::InputTapService::Callback)>;
 
-  KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap);
+  // `keyboardsOpen` tells whether a tap could take any keyboard now.
+  KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap,
+             std::function<bool()> keyboardsOpen);
   ~KeyService();
   KeyService(const KeyService&) = delete;
   KeyService& operator=(const KeyService&) = delete;
@@ -27,6 +30,7 @@ class KeyService {
 
  private:
   void admit();
+  void followActiveSession();
   void dropClient();
   bool refuse(int fd, uid_t uid, platform::KeyServiceMessage::Refusal why);
   platform::TapVerdict onKey(const platform::TapEvent& event);
@@ -35,7 +39,9 @@ class KeyService {
   const int stopFd_;
   SessionOwnerLookup& owners_;
   const TapFactory makeTap_;
+  const std::function<bool()> keyboardsOpen_;
   int clientFd_ = -1;
+  uid_t clientUid_ = 0;
   std::unique_ptr<platform::InputTap> tap_;
 };
 

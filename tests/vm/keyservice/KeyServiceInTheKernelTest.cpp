@@ -56,6 +56,14 @@ const std::string kLog = "/tmp/glimmerbox-keys.log";
 
 std::string cloneOf(const std::string& name) { return "Glimmerbox/" + name; }
 
+// Hands the seat's active session to `uid` the way logind does: a new file
+// renamed over the old one.
+void activateSessionOf(uid_t uid) {
+  const std::filesystem::path next = kSeatFile.string() + ".next";
+  std::ofstream(next) << "ACTIVE=c" << uid << "\nACTIVE_UID=" << uid << "\n";
+  std::filesystem::rename(next, kSeatFile);
+}
+
 std::string serviceLog() {
   std::ostringstream contents;
   contents << std::ifstream(kLog).rdbuf();
@@ -148,7 +156,7 @@ class KeyServiceInTheKernel : public ::testing::Test {
     std::filesystem::remove_all(kSocketDirectory);
     std::filesystem::create_directory(kSocketDirectory);
     std::filesystem::create_directories(kSeatFile.parent_path());
-    std::ofstream(kSeatFile) << "ACTIVE=c1\nACTIVE_UID=" << kSessionUser << "\n";
+    activateSessionOf(kSessionUser);
     std::filesystem::remove(kLog);
     service = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/bin/systemd-socket-activate", "-l", kSocket,
@@ -183,6 +191,19 @@ class KeyServiceInTheKernel : public ::testing::Test {
     if (HasFailure()) {
       std::printf("--- the service's and clients' log\n%s", serviceLog().c_str());
     }
+  }
+
+  // Whether a reader of the consumer control sees brightness presses again
+  // within a second: the service gave the keyboards back.
+  bool keyboardsGivenBackWithinASecond() {
+    const auto deadline = std::chrono::steady_clock::now() + kUngrabDeadline;
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+      consumerControl.tap(KEY_BRIGHTNESSUP);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      seen = std::ranges::count(consumerReader.drain(), Event{EV_KEY, KEY_BRIGHTNESSUP, 1}) > 0;
+    }
+    return seen;
   }
 
   void connectSessionUser() {
@@ -296,14 +317,74 @@ TEST_F(KeyServiceInTheKernel, RefusesAnotherUserAndGrabsNothing) {
 TEST_F(KeyServiceInTheKernel, GivesTheKeyboardBackWithinASecondOfTheClientsDeath) {
   ASSERT_NO_FATAL_FAILURE(connectSessionUser());
   user->kill();
-  const auto deadline = std::chrono::steady_clock::now() + kUngrabDeadline;
-  bool seen = false;
-  while (!seen && std::chrono::steady_clock::now() < deadline) {
-    consumerControl.tap(KEY_BRIGHTNESSUP);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    seen = std::ranges::count(consumerReader.drain(), Event{EV_KEY, KEY_BRIGHTNESSUP, 1}) > 0;
+  EXPECT_TRUE(keyboardsGivenBackWithinASecond()) << "a reader saw no brightness key within 1 s";
+}
+
+// The next line but presses: those sent before the service heard of a
+// switch still reach the client that leaves.
+std::string trustNews(ChildProcess& client) {
+  std::string line;
+  while ((line = client.readLine()).ends_with("coarse")) {
   }
-  EXPECT_TRUE(seen) << "a reader of the keyboard saw no brightness key within 1 s";
+  return line;
+}
+
+// A user switch and back: each time the keys leave the user who left the
+// screen within a second, and that user's client, polling on, gets them back
+// with its session. A key held across the switch comes up for the
+// applications, and typing passes through each new clone.
+TEST_F(KeyServiceInTheKernel, KeysFollowTheActiveSessionBothWays) {
+  ASSERT_NO_FATAL_FAILURE(connectSessionUser());
+  ChildProcess other({GLIMMERBOX_KEY_CLIENT, kSocket}, kOtherUser);
+  ASSERT_EQ(other.readLine(), "untrusted");
+  struct Turn {
+    uid_t activeUid;
+    ChildProcess& gains;
+    ChildProcess& loses;
+  };
+  const KeyValues typing = {{KEY_A, 1}, {KEY_A, 0}, {KEY_B, 1}, {KEY_B, 0}};
+  for (const Turn& turn : {Turn{kOtherUser, other, *user}, Turn{kSessionUser, *user, other}}) {
+    SCOPED_TRACE("to uid " + std::to_string(turn.activeUid));
+    keyboard.press(KEY_C);
+    keyboardReader.drain();
+    activateSessionOf(turn.activeUid);
+    EXPECT_TRUE(keyboardsGivenBackWithinASecond()) << "the keys stayed with the user who left";
+    keyboard.release(KEY_C);
+    EXPECT_EQ(keyEventsOf(keyboardReader.readUpTo({EV_KEY, KEY_C, 0})), Events{});
+    EXPECT_EQ(trustNews(turn.loses), "untrusted");
+    EXPECT_EQ(turn.gains.readLine(), "trusted");
+    keyboardClone = waitForClone(kKeyboardName);
+    ASSERT_TRUE(keyboardClone);
+    consumerControl.tap(KEY_BRIGHTNESSDOWN);
+    EXPECT_EQ(turn.gains.readLine(), "down coarse");
+    keyboard.sendAll(typing);
+    EXPECT_EQ(keyboard.eventsBeforeMarker(*keyboardClone), VirtualKeyboard::framesOf(typing));
+  }
+}
+
+// As with a missing device rule, or the unit's device policy: the event
+// nodes are root's alone. The service names each and refuses the client,
+// instead of serving it with no keyboard at all.
+TEST_F(KeyServiceInTheKernel, RefusesTheClientWhenItMayOpenNoKeyboard) {
+  std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> modes;
+  for (const auto& node : std::filesystem::directory_iterator("/dev/input")) {
+    if (node.path().filename().string().starts_with("event")) {
+      modes.emplace_back(node.path(), node.status().permissions());
+      std::filesystem::permissions(
+          node.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    }
+  }
+  ChildProcess client({GLIMMERBOX_KEY_CLIENT, kSocket}, kSessionUser);
+  EXPECT_EQ(client.readLine(), "untrusted");
+  for (const auto& [node, mode] : modes) std::filesystem::permissions(node, mode);
+  const std::string log = serviceLog();
+  for (const VirtualKeyboard* named : {&keyboard, &consumerControl}) {
+    EXPECT_NE(log.find("Cannot open " + named->devicePath() + ": Permission denied"),
+              std::string::npos)
+        << log;
+  }
+  EXPECT_NE(log.find("Refused uid 4000: cannot take over the keyboards"), std::string::npos);
+  EXPECT_EQ(log.find("Serving"), std::string::npos);
 }
 
 }  // namespace
