@@ -54,6 +54,19 @@ bool DdcTransport::functionsAvailable() const {
   return library_.functionsLoaded();
 }
 
+bool DdcTransport::anyPortListed() {
+  std::uint32_t iterator = 0;
+  if (!library_.functionsLoaded() || ports_->getMatchingServices(iterator) != 0) {
+    return false;
+  }
+  const std::vector<std::uint32_t> services = drain(iterator);
+  for (std::uint32_t service : services) {
+    ports_->objectRelease(service);
+  }
+  ports_->objectRelease(iterator);
+  return !services.empty();
+}
+
 bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {
   std::uint32_t iterator = 0;
   const std::int32_t status = ports_->getMatchingServices(iterator);

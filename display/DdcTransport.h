@@ -25,6 +25,10 @@ class DdcTransport {
   // Whether the DDC/CI functions were loaded; logs when they were not.
   bool functionsAvailable() const;
 
+  // Whether a monitor could take a level over DDC/CI at all: the functions
+  // are loaded and at least one port is listed. Writes nothing.
+  bool anyPortListed();
+
   // Enumerates the ports, waits until each may be written to again, then
   // calls `takeLevel` once for the level to send (already clamped to 0–100);
   // also called when enumeration fails. True when at least one port accepted

@@ -94,12 +94,36 @@ class DisplayManagerTest : public testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
 };
 
-// A stored 0 is also what a key never saved reads as.
-TEST_F(DisplayManagerTest, RestoresOnlyALevelFromOneToHundred) {
-  const std::pair<std::int64_t, std::int64_t> cases[] = {{0, 70}, {1, 1}, {100, 100}, {101, 70}};
-  for (const auto& [stored, level] : cases) {
-    defaults->values["Glimmerbox_Brightness"] = stored;
-    EXPECT_EQ(makeManager()->currentBrightness, level) << stored;
+// A stored 0 is also what a key never saved reads as. A restored level dims
+// a screen at once where no monitor could take it over DDC/CI (the program's
+// last exit gave the gamma back); a monitor on a port keeps its own level and
+// is sent nothing.
+TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortIsListed) {
+  struct Case {
+    std::int64_t stored;
+    std::vector<std::uint32_t> ports;
+    const char* library;
+    std::int64_t level;
+    Applied applied;
+  };
+  const Case cases[] = {{0, {}, RECORDING_DISPLAY_SERVICE, 70, {}},
+                        {30, {}, RECORDING_DISPLAY_SERVICE, 30, {{4, {0.0f, 0.3f}}}},
+                        {1, {7}, MISSING_DISPLAY_SERVICE, 1, {{4, {0.0f, 0.1f}}}},
+                        {30, {7}, RECORDING_DISPLAY_SERVICE, 30, {}},
+                        {100, {}, RECORDING_DISPLAY_SERVICE, 100, {}},
+                        {101, {}, RECORDING_DISPLAY_SERVICE, 70, {}}};
+  tables->displays = {4};
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.stored);
+    record().reset();
+    tables->applied.clear();
+    ports->services = test.ports;
+    defaults->values["Glimmerbox_Brightness"] = test.stored;
+    auto manager = makeManager(test.library);
+    manager->waitForWrites();
+    EXPECT_EQ(manager->currentBrightness, test.level);
+    EXPECT_EQ(tables->applied, test.applied);
+    EXPECT_TRUE(record().writes.empty());
   }
 }
 
@@ -169,6 +193,7 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
     ports->matchingStatus = c.matchingStatus;
     record().servicesWithoutObject = c.withoutObject;
     record().writeStatuses = c.statuses;
+    defaults->values.clear();  // A level restored at start would dim or list the ports.
     EXPECT_EQ(setAndSettle(*makeManager(), {70}),
               c.matchingStatus == 0
                   ? ""
