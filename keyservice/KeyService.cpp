@@ -111,36 +111,41 @@ void KeyService::admit() {
     refuse(fd, peer.uid, why);
     return;
   }
-  if (served) {
-    // Its session's change went unnoticed (no monitor) or is yet to be read.
-    std::fprintf(stderr, "[glimmerbox-keys] Uid %u replaces uid %u, whose session is inactive\n",
-                 static_cast<unsigned>(peer.uid), static_cast<unsigned>(*served));
-    dropClient();
-  }
+  serve(fd, peer.uid, served);
+}
+
+// `served` is the stale client's user, if one is connected.
+void KeyService::serve(int fd, uid_t uid, std::optional<uid_t> served) {
   // Refused outright, so the client's banner stays; a tap that fails later
   // (no uinput, say) is told after the answer.
   if (!keyboardsOpen_()) {
-    refuse(fd, peer.uid, KeyServiceMessage::Refusal::NoKeyboards);
+    refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
   // Answered before the tap is made: making it can outlast the client's
   // wait for an answer, and a client that gave up would retry for ever.
   if (!sendMessage(fd, KeyServiceMessage::accepted())) {
     std::fprintf(stderr, "[glimmerbox-keys] Uid %u left before it was served\n",
-                 static_cast<unsigned>(peer.uid));
+                 static_cast<unsigned>(uid));
     close(fd);
     return;
   }
+  if (served) {
+    // Its session's change went unnoticed (no monitor) or is yet to be read.
+    std::fprintf(stderr, "[glimmerbox-keys] Uid %u replaces uid %u, whose session is inactive\n",
+                 static_cast<unsigned>(uid), static_cast<unsigned>(*served));
+    dropClient();
+  }
   // Set before the tap exists: its thread reads it.
   clientFd_ = fd;
-  clientUid_ = peer.uid;
+  clientUid_ = uid;
   tap_ = makeTap_([this](const platform::TapEvent& event) { return onKey(event); });
   if (!tap_) {
     clientFd_ = -1;
-    refuse(fd, peer.uid, KeyServiceMessage::Refusal::NoKeyboards);
+    refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
-  std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(peer.uid));
+  std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(uid));
 }
 
 bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "keyservice/SessionOwnerLookup.h"
 #include "platform/InputTap.h"
@@ -30,6 +31,7 @@ class KeyService {
 
  private:
   void admit();
+  void serve(int fd, uid_t uid, std::optional<uid_t> served);
   void followActiveSession();
   void dropClient();
   bool refuse(int fd, uid_t uid, platform::KeyServiceMessage::Refusal why);

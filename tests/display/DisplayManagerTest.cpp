@@ -94,37 +94,22 @@ class DisplayManagerTest : public testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
 };
 
-// A stored 0 is also what a key never saved reads as. A restored level dims
-// a screen at once where no monitor could take it over DDC/CI (the program's
-// last exit gave the gamma back); a monitor on a port keeps its own level and
-// is sent nothing.
+// A stored 0 is also what a key never saved reads as. Where no port is
+// listed the restored level dims the screen at once (the last exit gave the
+// gamma back); a monitor on a port keeps its own level and is sent nothing.
 TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortIsListed) {
-  struct Case {
-    std::int64_t stored;
-    std::vector<std::uint32_t> ports;
-    const char* library;
-    std::int64_t level;
-    Applied applied;
-  };
-  const Case cases[] = {{0, {}, RECORDING_DISPLAY_SERVICE, 70, {}},
-                        {30, {}, RECORDING_DISPLAY_SERVICE, 30, {{4, {0.0f, 0.3f}}}},
-                        {1, {7}, MISSING_DISPLAY_SERVICE, 1, {{4, {0.0f, 0.1f}}}},
-                        {30, {7}, RECORDING_DISPLAY_SERVICE, 30, {}},
-                        {100, {}, RECORDING_DISPLAY_SERVICE, 100, {}},
-                        {101, {}, RECORDING_DISPLAY_SERVICE, 70, {}}};
+  using Ports = std::vector<std::uint32_t>;
+  const std::tuple<std::int64_t, std::int64_t, Ports, Applied> cases[] = {
+      {0, 70, {}, {}}, {30, 30, {}, {{4, {0.0f, 0.3f}}}}, {30, 30, {7}, {}}, {101, 70, {}, {}}};
   tables->displays = {4};
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.stored);
-    record().reset();
+  for (const auto& [stored, level, listed, applied] : cases) {
     tables->applied.clear();
-    ports->services = test.ports;
-    defaults->values["Glimmerbox_Brightness"] = test.stored;
-    auto manager = makeManager(test.library);
-    manager->waitForWrites();
-    EXPECT_EQ(manager->currentBrightness, test.level);
-    EXPECT_EQ(tables->applied, test.applied);
-    EXPECT_TRUE(record().writes.empty());
+    ports->services = listed;
+    defaults->values["Glimmerbox_Brightness"] = stored;
+    EXPECT_EQ(makeManager()->currentBrightness, level) << stored;
+    EXPECT_EQ(tables->applied, applied) << stored;
   }
+  EXPECT_TRUE(record().writes.empty());
 }
 
 // One script of calls: each level is clamped and saved within the call and
