@@ -145,12 +145,17 @@ void KeyService::serve(int fd, uid_t uid, std::optional<uid_t> served) {
     refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
+  toldRefusals_.clear();
   std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(uid));
 }
 
+// A refused program asks again every second (a user switched away from, say):
+// each refusal is logged once until a client is served or let go.
 bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {
-  std::fprintf(stderr, "[glimmerbox-keys] Refused uid %u: %s\n", static_cast<unsigned>(uid),
-               reasonText(why));
+  if (toldRefusals_.insert({uid, why}).second) {
+    std::fprintf(stderr, "[glimmerbox-keys] Refused uid %u: %s\n", static_cast<unsigned>(uid),
+                 reasonText(why));
+  }
   const bool told = sendMessage(fd, KeyServiceMessage::refused(why));
   close(fd);
   return told;
@@ -159,6 +164,7 @@ bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {
 // The tap goes first: its thread writes to the client's socket.
 void KeyService::dropClient() {
   tap_.reset();
+  toldRefusals_.clear();
   if (clientFd_ >= 0) {
     close(clientFd_);
     clientFd_ = -1;

@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <utility>
 
 #include "keyservice/SessionOwnerLookup.h"
 #include "platform/InputTap.h"
@@ -45,6 +47,7 @@ class KeyService {
   int clientFd_ = -1;
   uid_t clientUid_ = 0;
   std::unique_ptr<platform::InputTap> tap_;
+  std::set<std::pair<uid_t, platform::KeyServiceMessage::Refusal>> toldRefusals_;
 };
 
 }  // namespace keyservice
