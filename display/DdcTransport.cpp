@@ -54,17 +54,22 @@ bool DdcTransport::functionsAvailable() const {
   return library_.functionsLoaded();
 }
 
-bool DdcTransport::anyPortListed() {
+bool DdcTransport::anyPortOpens() {
   std::uint32_t iterator = 0;
   if (!library_.functionsLoaded() || ports_->getMatchingServices(iterator) != 0) {
     return false;
   }
-  const std::vector<std::uint32_t> services = drain(iterator);
-  for (std::uint32_t service : services) {
+  bool opened = false;
+  for (std::uint32_t service : drain(iterator)) {
+    IOAVServiceRef object = opened ? nullptr : library_.createService(service);
+    if (object != nullptr) {
+      object->release(object);
+      opened = true;
+    }
     ports_->objectRelease(service);
   }
   ports_->objectRelease(iterator);
-  return !services.empty();
+  return opened;
 }
 
 bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {

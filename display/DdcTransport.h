@@ -26,8 +26,9 @@ class DdcTransport {
   bool functionsAvailable() const;
 
   // Whether a monitor could take a level over DDC/CI at all: the functions
-  // are loaded and at least one port is listed. Writes nothing.
-  bool anyPortListed();
+  // are loaded and a listed port opens (its bus is ours to use). Writes
+  // nothing, so a monitor that refuses DDC/CI is not found out.
+  bool anyPortOpens();
 
   // Enumerates the ports, waits until each may be written to again, then
   // calls `takeLevel` once for the level to send (already clamped to 0–100);

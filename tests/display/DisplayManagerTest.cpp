@@ -94,14 +94,20 @@ class DisplayManagerTest : public testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
 };
 
-// A stored 0 is also what a key never saved reads as. Where no port is
-// listed the restored level dims the screen at once (the last exit gave the
-// gamma back); a monitor on a port keeps its own level and is sent nothing.
-TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortIsListed) {
+// A stored 0 is also what a key never saved reads as. Where no port opens
+// (port 8 cannot) the restored level dims the screen at once, as the last
+// exit gave the gamma back; a monitor on a port keeps its own level and is
+// sent nothing.
+TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortOpens) {
   using Ports = std::vector<std::uint32_t>;
-  const std::tuple<std::int64_t, std::int64_t, Ports, Applied> cases[] = {
-      {0, 70, {}, {}}, {30, 30, {}, {{4, {0.0f, 0.3f}}}}, {30, 30, {7}, {}}, {101, 70, {}, {}}};
+  const Applied dimmed = {{4, {0.0f, 0.3f}}};
+  const std::tuple<std::int64_t, std::int64_t, Ports, Applied> cases[] = {{0, 70, {}, {}},
+                                                                          {30, 30, {}, dimmed},
+                                                                          {30, 30, {8}, dimmed},
+                                                                          {30, 30, {8, 7}, {}},
+                                                                          {101, 70, {}, {}}};
   tables->displays = {4};
+  record().servicesWithoutObject = {8};
   for (const auto& [stored, level, listed, applied] : cases) {
     tables->applied.clear();
     ports->services = listed;
