@@ -65,7 +65,8 @@ class ServiceRig {
               serviceSide = callback;
               tapMade_.store(true);
               return makeTap(std::move(callback));
-            }) {
+            },
+            [] { return true; }) {
     serving_ = std::thread([this] { service_.run(); });
     clientTap_ = client_.createTap(te::maskBit(te::kSystemDefined), std::move(clientSide));
     while (!tapMade_.load()) {

@@ -54,6 +54,24 @@ bool DdcTransport::functionsAvailable() const {
   return library_.functionsLoaded();
 }
 
+bool DdcTransport::anyPortOpens() {
+  std::uint32_t iterator = 0;
+  if (!library_.functionsLoaded() || ports_->getMatchingServices(iterator) != 0) {
+    return false;
+  }
+  bool opened = false;
+  for (std::uint32_t service : drain(iterator)) {
+    IOAVServiceRef object = opened ? nullptr : library_.createService(service);
+    if (object != nullptr) {
+      object->release(object);
+      opened = true;
+    }
+    ports_->objectRelease(service);
+  }
+  ports_->objectRelease(iterator);
+  return opened;
+}
+
 bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {
   std::uint32_t iterator = 0;
   const std::int32_t status = ports_->getMatchingServices(iterator);

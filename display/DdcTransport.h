@@ -25,6 +25,11 @@ class DdcTransport {
   // Whether the DDC/CI functions were loaded; logs when they were not.
   bool functionsAvailable() const;
 
+  // Whether a monitor could take a level over DDC/CI at all: the functions
+  // are loaded and a listed port opens (its bus is ours to use). Writes
+  // nothing, so a monitor that refuses DDC/CI is not found out.
+  bool anyPortOpens();
+
   // Enumerates the ports, waits until each may be written to again, then
   // calls `takeLevel` once for the level to send (already clamped to 0–100);
   // also called when enumeration fails. True when at least one port accepted

@@ -69,10 +69,17 @@ DisplayManager::DisplayManager(Services services)
 
 DisplayManager::~DisplayManager() = default;
 
+// A monitor keeps its own level, so nothing is written to it; a screen dimmed
+// in software (no port we may open) had its gamma given back when the
+// program last quit, so the level shown is applied to it again.
 void DisplayManager::restoreRememberedLevel() {
   const std::int64_t remembered = defaults_->integerForKey(prefsKey);
-  if (remembered >= kLowestRestoredLevel && remembered <= kMaximumLevel) {
-    currentBrightness = remembered;
+  if (remembered < kLowestRestoredLevel || remembered > kMaximumLevel) {
+    return;
+  }
+  currentBrightness = remembered;
+  if (remembered < kMaximumLevel && !transport_.anyPortOpens()) {
+    gammaFallback_.dim(remembered);
   }
 }
 

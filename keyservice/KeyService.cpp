@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iterator>
+#include <optional>
 
 #include "keys/TapEventClassification.h"
 #include "keyservice/PeerRule.h"
@@ -35,29 +37,60 @@ const char* reasonText(KeyServiceMessage::Refusal why) {
 
 }  // namespace
 
-KeyService::KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap)
-    : listenFd_(listenFd), stopFd_(stopFd), owners_(owners), makeTap_(std::move(makeTap)) {}
+KeyService::KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap,
+                       std::function<bool()> keyboardsOpen)
+    : listenFd_(listenFd),
+      stopFd_(stopFd),
+      owners_(owners),
+      makeTap_(std::move(makeTap)),
+      keyboardsOpen_(std::move(keyboardsOpen)) {}
 
 KeyService::~KeyService() { dropClient(); }
 
+// Negative descriptors (no client, owner changes not followed) are left
+// out of the poll.
 void KeyService::run() {
   for (;;) {
-    pollfd fds[] = {{stopFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {clientFd_, POLLIN, 0}};
-    if (poll(fds, clientFd_ >= 0 ? 3 : 2, -1) < 0) {
+    pollfd fds[] = {{stopFd_, POLLIN, 0},
+                    {owners_.changesFd(), POLLIN, 0},
+                    {listenFd_, POLLIN, 0},
+                    {clientFd_, POLLIN, 0}};
+    if (poll(fds, std::size(fds), -1) < 0) {
       continue;
     }
     if (fds[0].revents != 0) {
       return;
     }
     if (fds[1].revents != 0) {
-      admit();
+      owners_.takeChanges();
+      followActiveSession();
     }
-    if (clientFd_ >= 0 && fds[2].revents != 0) {
+    if (clientFd_ >= 0 && fds[3].revents != 0) {
       // A client sends nothing: anything readable is its end of the stream.
       std::fprintf(stderr, "[glimmerbox-keys] Client left; keyboards given back\n");
       dropClient();
     }
+    if (fds[2].revents != 0) {
+      admit();
+    }
   }
+}
+
+// The keys belong to the user at the screen: a client whose user's session
+// is no longer the active one loses them at once.
+void KeyService::followActiveSession() {
+  const std::optional<uid_t> owner = owners_.activeOwner();
+  if (clientFd_ < 0 || owner == clientUid_) {
+    return;
+  }
+  if (owner) {
+    std::fprintf(stderr, "[glimmerbox-keys] Uid %u's session is active; uid %u dropped\n",
+                 static_cast<unsigned>(*owner), static_cast<unsigned>(clientUid_));
+  } else {
+    std::fprintf(stderr, "[glimmerbox-keys] No session is active; uid %u dropped\n",
+                 static_cast<unsigned>(clientUid_));
+  }
+  dropClient();
 }
 
 void KeyService::admit() {
@@ -71,33 +104,58 @@ void KeyService::admit() {
     close(fd);
     return;
   }
-  const KeyServiceMessage::Refusal why = judgePeer(peer.uid, owners_.activeOwner(), clientFd_ >= 0);
+  const std::optional<uid_t> served =
+      clientFd_ >= 0 ? std::optional<uid_t>(clientUid_) : std::nullopt;
+  const KeyServiceMessage::Refusal why = judgePeer(peer.uid, owners_.activeOwner(), served);
   if (why != KeyServiceMessage::Refusal::None) {
     refuse(fd, peer.uid, why);
+    return;
+  }
+  serve(fd, peer.uid, served);
+}
+
+// `served` is the stale client's user, if one is connected.
+void KeyService::serve(int fd, uid_t uid, std::optional<uid_t> served) {
+  // Refused outright, so the client's banner stays; a tap that fails later
+  // (no uinput, say) is told after the answer.
+  if (!keyboardsOpen_()) {
+    refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
   // Answered before the tap is made: making it can outlast the client's
   // wait for an answer, and a client that gave up would retry for ever.
   if (!sendMessage(fd, KeyServiceMessage::accepted())) {
     std::fprintf(stderr, "[glimmerbox-keys] Uid %u left before it was served\n",
-                 static_cast<unsigned>(peer.uid));
+                 static_cast<unsigned>(uid));
     close(fd);
     return;
   }
+  if (served) {
+    // Its session's change went unnoticed (no monitor) or is yet to be read.
+    std::fprintf(stderr, "[glimmerbox-keys] Uid %u replaces uid %u, whose session is inactive\n",
+                 static_cast<unsigned>(uid), static_cast<unsigned>(*served));
+    dropClient();
+  }
   // Set before the tap exists: its thread reads it.
   clientFd_ = fd;
+  clientUid_ = uid;
   tap_ = makeTap_([this](const platform::TapEvent& event) { return onKey(event); });
   if (!tap_) {
     clientFd_ = -1;
-    refuse(fd, peer.uid, KeyServiceMessage::Refusal::NoKeyboards);
+    refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
     return;
   }
-  std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(peer.uid));
+  toldRefusals_.clear();
+  std::fprintf(stderr, "[glimmerbox-keys] Serving uid %u\n", static_cast<unsigned>(uid));
 }
 
+// A refused program asks again every second (a user switched away from, say):
+// each refusal is logged once until a client is served or let go.
 bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {
-  std::fprintf(stderr, "[glimmerbox-keys] Refused uid %u: %s\n", static_cast<unsigned>(uid),
-               reasonText(why));
+  if (toldRefusals_.insert({uid, why}).second) {
+    std::fprintf(stderr, "[glimmerbox-keys] Refused uid %u: %s\n", static_cast<unsigned>(uid),
+                 reasonText(why));
+  }
   const bool told = sendMessage(fd, KeyServiceMessage::refused(why));
   close(fd);
   return told;
@@ -106,6 +164,7 @@ bool KeyService::refuse(int fd, uid_t uid, KeyServiceMessage::Refusal why) {
 // The tap goes first: its thread writes to the client's socket.
 void KeyService::dropClient() {
   tap_.reset();
+  toldRefusals_.clear();
   if (clientFd_ >= 0) {
     close(clientFd_);
     clientFd_ = -1;

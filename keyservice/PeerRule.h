@@ -8,9 +8,10 @@
 
 namespace keyservice {
 
-// Who may connect: the owner of the seat's active session, and only while no
-// other client is served. Refusal::None admits the peer.
+// Who may connect: the owner of the seat's active session, while no client of
+// that owner is served. A client served for a user whose session is no longer
+// active is stale and gives way. Refusal::None admits the peer.
 platform::KeyServiceMessage::Refusal judgePeer(uid_t peer, std::optional<uid_t> activeOwner,
-                                               bool clientConnected);
+                                               std::optional<uid_t> servedUid);
 
 }  // namespace keyservice

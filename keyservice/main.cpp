@@ -20,6 +20,7 @@
 
 #include "keyservice/FixedSessionOwnerLookup.h"
 #include "keyservice/KeyService.h"
+#include "keyservice/KeyboardAccess.h"
 #include "keyservice/LoginSessionOwnerLookup.h"
 #include "platform/EvdevInputDeviceSource.h"
 #include "platform/LinuxInputTap.h"
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::fprintf(stderr, "[glimmerbox-keys] Listening\n");
-  keyservice::KeyService(listenFd, stopFd, *owners, makeTap).run();
+  keyservice::KeyboardAccess access;
+  const auto keyboardsOpen = [&access] { return access.anyOpens(); };
+  keyservice::KeyService(listenFd, stopFd, *owners, makeTap, keyboardsOpen).run();
   return 0;
 }

@@ -6,6 +6,9 @@
 #include <QSettings>
 #include <QString>
 #include <QVariant>
+#include <cstdio>
+
+#include "platform/UnwritableReason.h"
 
 namespace platform {
 
@@ -14,17 +17,33 @@ namespace {
 const QString kOrganization = QStringLiteral("Glimmerbox");
 const QString kApplication = QStringLiteral("Glimmerbox");
 
-// Writes the values and reports whether they reached the disk.
-bool writeThroughFreshSettings(const std::map<std::string, std::int64_t>& values) {
+// Writes the values; NoError when they reached the disk. QSettings saves
+// through a temporary file renamed over the old one, so a save that fails
+// halfway leaves the old file whole.
+QSettings::Status writeThroughFreshSettings(const std::map<std::string, std::int64_t>& values) {
   QSettings settings(kOrganization, kApplication);
   if (settings.status() != QSettings::NoError) {
-    return false;
+    return settings.status();
   }
   for (const auto& [key, value] : values) {
     settings.setValue(QString::fromStdString(key), static_cast<qlonglong>(value));
   }
   settings.sync();
-  return settings.status() == QSettings::NoError;
+  return settings.status();
+}
+
+bool writeValues(const std::map<std::string, std::int64_t>& values) {
+  QSettings::Status status = writeThroughFreshSettings(values);
+  if (status == QSettings::FormatError) {
+    // QSettings never overwrites a file it could not parse: start afresh.
+    QFile::remove(QSettings(kOrganization, kApplication).fileName());
+    status = writeThroughFreshSettings(values);
+  }
+  return status == QSettings::NoError;
+}
+
+std::string settingsPath() {
+  return QSettings(kOrganization, kApplication).fileName().toStdString();
 }
 
 }  // namespace
@@ -74,10 +93,20 @@ void QSettingsUserDefaults::write(Pending& pending) {
   if (pending.values.empty()) {
     return;
   }
-  if (!writeThroughFreshSettings(pending.values)) {
-    // QSettings never overwrites a file it could not parse: start afresh.
-    QFile::remove(QSettings(kOrganization, kApplication).fileName());
-    writeThroughFreshSettings(pending.values);
+  // Values not saved stay recorded, for the next save to take along. Each
+  // change between failing and working is said once.
+  if (!writeValues(pending.values)) {
+    if (!pending.failing) {
+      const std::string path = settingsPath();
+      std::fprintf(stderr, "glimmerbox: cannot save settings to %s: %s\n", path.c_str(),
+                   unwritableReason(path).c_str());
+      pending.failing = true;
+    }
+    return;
+  }
+  if (pending.failing) {
+    std::fprintf(stderr, "glimmerbox: settings saved to %s again\n", settingsPath().c_str());
+    pending.failing = false;
   }
   pending.values.clear();
 }

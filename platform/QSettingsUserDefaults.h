@@ -11,8 +11,10 @@ namespace platform {
 // "Glimmerbox" ($XDG_CONFIG_HOME/Glimmerbox/Glimmerbox.conf). Setting a value
 // only records it and posts one write to the main queue, so a burst of
 // changes costs one disk write; reads see the recorded value at once. A
-// malformed or unreadable file reads as empty and is replaced by the next
-// write. Use from the main thread.
+// malformed or unreadable file reads as empty; a malformed one is replaced by
+// the next write. A save that fails (the file or its folder not writable, a
+// full disk) is said once on stderr with the reason, and once more when
+// saving works again. Use from the main thread.
 class QSettingsUserDefaults : public UserDefaults {
  public:
   QSettingsUserDefaults();
@@ -27,6 +29,7 @@ class QSettingsUserDefaults : public UserDefaults {
   struct Pending {
     std::map<std::string, std::int64_t> values;
     bool writePosted = false;
+    bool failing = false;
   };
   static void write(Pending& pending);
 

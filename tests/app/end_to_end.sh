@@ -3,7 +3,8 @@
 # would: a click on the tray icon opens the popover, a click on the 50% preset
 # sets the level (the defaults file and the screen's gamma say 50), and a
 # second click on the icon closes the popover for good; a second start hands
-# over to the first, and a start after kill -9 runs.
+# over to the first, and a restart shows the remembered level on the screen
+# at once; a start after kill -9 runs.
 # Usage: end_to_end.sh <path to glimmerbox>
 set -euo pipefail
 program=$(realpath "$1")
@@ -79,9 +80,12 @@ kill -TERM "$program_pid"
 wait "$program_pid" || fail "the program did not end cleanly on SIGTERM"
 
 # A killed instance leaves its lock file and socket behind; the next start runs.
+# The remembered level is on the screen from the start, not after a change
+# (SIGTERM gave Xvfb its own ramps back, which xrandr reads as 0.0).
 start_program &
 pids+=($!)
 wait_for 10 tray_icon || fail "no tray icon after a restart"
+xrandr --verbose | grep -q 'Brightness: 0.50' || fail "a restart did not dim to the remembered 50"
 kill -KILL "$!"
 wait_for 5 no_icon || fail "the killed instance's icon stayed"
 start_program &

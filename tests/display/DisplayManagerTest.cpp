@@ -94,13 +94,28 @@ class DisplayManagerTest : public testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
 };
 
-// A stored 0 is also what a key never saved reads as.
-TEST_F(DisplayManagerTest, RestoresOnlyALevelFromOneToHundred) {
-  const std::pair<std::int64_t, std::int64_t> cases[] = {{0, 70}, {1, 1}, {100, 100}, {101, 70}};
-  for (const auto& [stored, level] : cases) {
+// A stored 0 is also what a key never saved reads as. Where no port opens
+// (port 8 cannot) the restored level dims the screen at once, as the last
+// exit gave the gamma back; a monitor on a port keeps its own level and is
+// sent nothing.
+TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortOpens) {
+  using Ports = std::vector<std::uint32_t>;
+  const Applied dimmed = {{4, {0.0f, 0.3f}}};
+  const std::tuple<std::int64_t, std::int64_t, Ports, Applied> cases[] = {{0, 70, {}, {}},
+                                                                          {30, 30, {}, dimmed},
+                                                                          {30, 30, {8}, dimmed},
+                                                                          {30, 30, {8, 7}, {}},
+                                                                          {101, 70, {}, {}}};
+  tables->displays = {4};
+  record().servicesWithoutObject = {8};
+  for (const auto& [stored, level, listed, applied] : cases) {
+    tables->applied.clear();
+    ports->services = listed;
     defaults->values["Glimmerbox_Brightness"] = stored;
     EXPECT_EQ(makeManager()->currentBrightness, level) << stored;
+    EXPECT_EQ(tables->applied, applied) << stored;
   }
+  EXPECT_TRUE(record().writes.empty());
 }
 
 // One script of calls: each level is clamped and saved within the call and
@@ -169,6 +184,7 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
     ports->matchingStatus = c.matchingStatus;
     record().servicesWithoutObject = c.withoutObject;
     record().writeStatuses = c.statuses;
+    defaults->values.clear();  // A level restored at start would dim or list the ports.
     EXPECT_EQ(setAndSettle(*makeManager(), {70}),
               c.matchingStatus == 0
                   ? ""

@@ -68,7 +68,8 @@ class KeyServiceTest : public testing::Test {
   std::atomic<bool> tapFails{false};
   keyservice::KeyService service{
       listenFd, stopFd, owner,
-      [this](auto) { return tapFails ? nullptr : std::make_unique<CountedTap>(liveTaps); }};
+      [this](auto) { return tapFails ? nullptr : std::make_unique<CountedTap>(liveTaps); },
+      [] { return true; }};
   std::thread thread;
 };
 

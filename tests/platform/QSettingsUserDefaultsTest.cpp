@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -75,6 +76,33 @@ TEST_F(QSettingsUserDefaultsTest, SavesReplaceGarbageReadBackAtOnceAndTheLastRea
   defaults.reset();  // Destroyed before the loop turns: the value is written all the same.
   EXPECT_NE(fileText().find("Glimmerbox_Brightness=33\n"), std::string::npos) << fileText();
   testsupport::drainMainQueue();  // The posted write finds nothing left to do.
+}
+
+// A save that cannot be made is said once with the path and the reason while
+// the file keeps what it held; the first save that works says so. Root may
+// write a read-only file, so that row is for users only.
+TEST_F(QSettingsUserDefaultsTest, SaysOnceWhySavingFailsAndOnceWhenItWorksAgain) {
+  const std::string path = settingsFile().string();
+  const std::pair<std::optional<std::string>, const char*> cases[] = {
+      {std::nullopt, "Is a directory"}, {"[General]\nOther=7\n", "Permission denied"}};
+  for (const auto& [text, reason] : cases) {
+    if (text && geteuid() == 0) continue;
+    writeFile(text);
+    std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
+    platform::QSettingsUserDefaults defaults;
+    testing::internal::CaptureStderr();
+    for (int level : {40, 41, 42}) {
+      if (level == 42) std::filesystem::permissions(settingsFile(), std::filesystem::perms::all);
+      if (level == 42 && !text) std::filesystem::remove(settingsFile());
+      defaults.setInteger(level, kKey);
+      testsupport::drainMainQueue();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "glimmerbox: cannot save settings to " + path + ": " + reason +
+                  "\nglimmerbox: settings saved to " + path + " again\n");
+    EXPECT_EQ(freshRead(), 42);
+    EXPECT_EQ(fileText().find("Other=7") != std::string::npos, text.has_value());
+  }
 }
 
 }  // namespace

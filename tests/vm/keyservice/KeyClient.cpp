@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -8,10 +9,11 @@
 #include "platform/KeyServiceClient.h"
 
 // The tray program's side of the key service, run as an ordinary user. It
-// polls its trust as the program does and prints what it hears, one line each:
+// polls its trust as the program does, dropping its tap when the service lets
+// go and taking one again when served again, and prints what it hears:
 //   trusted              the service accepted it
 //   up|down fine|coarse  a brightness press
-//   untrusted            refused, or the service went away; then it exits
+//   untrusted            refused, or the service let go of it
 //
 //   vm_key_client SOCKET
 
@@ -44,14 +46,19 @@ int main(int argc, char** argv) {
   }
   platform::KeyServiceClient client(argv[1]);
   std::unique_ptr<platform::InputTap> tap;
-  while (client.isProcessTrusted(false)) {
-    if (!tap) {
+  std::optional<bool> told;
+  for (;;) {
+    const bool trusted = client.isProcessTrusted(false);
+    if (!trusted) {
+      tap.reset();
+    } else if (!tap) {
       tap =
           client.createTap(te::maskBit(te::kKeyDown) | te::maskBit(te::kSystemDefined), printPress);
-      say("trusted");
+    }
+    if (told != trusted) {
+      say(trusted ? "trusted" : "untrusted");
+      told = trusted;
     }
     std::this_thread::sleep_for(kTrustPollInterval);
   }
-  say("untrusted");
-  return 0;
 }

@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,14 @@ constexpr std::chrono::seconds kUngrabDeadline{1};
 const std::string kLog = "/tmp/glimmerbox-keys.log";
 
 std::string cloneOf(const std::string& name) { return "Glimmerbox/" + name; }
+
+// Hands the seat's active session to `uid` the way logind does: a new file
+// renamed over the old one.
+void activateSessionOf(uid_t uid) {
+  const std::filesystem::path next = kSeatFile.string() + ".next";
+  std::ofstream(next) << "ACTIVE=c" << uid << "\nACTIVE_UID=" << uid << "\n";
+  std::filesystem::rename(next, kSeatFile);
+}
 
 std::string serviceLog() {
   std::ostringstream contents;
@@ -148,7 +157,7 @@ class KeyServiceInTheKernel : public ::testing::Test {
     std::filesystem::remove_all(kSocketDirectory);
     std::filesystem::create_directory(kSocketDirectory);
     std::filesystem::create_directories(kSeatFile.parent_path());
-    std::ofstream(kSeatFile) << "ACTIVE=c1\nACTIVE_UID=" << kSessionUser << "\n";
+    activateSessionOf(kSessionUser);
     std::filesystem::remove(kLog);
     service = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/bin/systemd-socket-activate", "-l", kSocket,
@@ -183,6 +192,19 @@ class KeyServiceInTheKernel : public ::testing::Test {
     if (HasFailure()) {
       std::printf("--- the service's and clients' log\n%s", serviceLog().c_str());
     }
+  }
+
+  // Whether a reader of the consumer control sees brightness presses again
+  // within a second: the service gave the keyboards back.
+  bool keyboardsGivenBackWithinASecond() {
+    const auto deadline = std::chrono::steady_clock::now() + kUngrabDeadline;
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+      consumerControl.tap(KEY_BRIGHTNESSUP);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      seen = std::ranges::count(consumerReader.drain(), Event{EV_KEY, KEY_BRIGHTNESSUP, 1}) > 0;
+    }
+    return seen;
   }
 
   void connectSessionUser() {
@@ -296,14 +318,56 @@ TEST_F(KeyServiceInTheKernel, RefusesAnotherUserAndGrabsNothing) {
 TEST_F(KeyServiceInTheKernel, GivesTheKeyboardBackWithinASecondOfTheClientsDeath) {
   ASSERT_NO_FATAL_FAILURE(connectSessionUser());
   user->kill();
-  const auto deadline = std::chrono::steady_clock::now() + kUngrabDeadline;
-  bool seen = false;
-  while (!seen && std::chrono::steady_clock::now() < deadline) {
-    consumerControl.tap(KEY_BRIGHTNESSUP);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    seen = std::ranges::count(consumerReader.drain(), Event{EV_KEY, KEY_BRIGHTNESSUP, 1}) > 0;
+  EXPECT_TRUE(keyboardsGivenBackWithinASecond()) << "a reader saw no brightness key within 1 s";
+}
+
+// A user switch and back: each time the keys leave the user who left the
+// screen within a second and reach the client of the user at it, which
+// polls on and needs no restart. A key held across the switch comes up for
+// the applications, and typing passes through each new clone.
+TEST_F(KeyServiceInTheKernel, KeysFollowTheActiveSessionBothWays) {
+  ASSERT_NO_FATAL_FAILURE(connectSessionUser());
+  ChildProcess other({GLIMMERBOX_KEY_CLIENT, kSocket}, kOtherUser);
+  ASSERT_EQ(other.readLine(), "untrusted");
+  const KeyValues typing = {{KEY_A, 1}, {KEY_A, 0}};
+  for (auto [uid, gains, loses] :
+       {std::tuple{kOtherUser, &other, user.get()}, std::tuple{kSessionUser, user.get(), &other}}) {
+    keyboard.press(KEY_C);
+    activateSessionOf(uid);
+    EXPECT_TRUE(keyboardsGivenBackWithinASecond()) << "the keys stayed after the switch to " << uid;
+    keyboard.release(KEY_C);
+    keyboardReader.readUpTo({EV_KEY, KEY_C, 0});
+    std::string news;  // Presses sent before the service heard of the switch come first.
+    while ((news = loses->readLine()).ends_with("coarse")) {
+    }
+    EXPECT_EQ(news, "untrusted");
+    EXPECT_EQ(gains->readLine(), "trusted");
+    ASSERT_TRUE((keyboardClone = waitForClone(kKeyboardName)) &&
+                (consumerClone = waitForClone(kConsumerControlName)));
+    consumerControl.tap(KEY_BRIGHTNESSDOWN);
+    EXPECT_EQ(gains->readLine(), "down coarse");
+    keyboard.sendAll(typing);
+    EXPECT_EQ(keyboard.eventsBeforeMarker(*keyboardClone), VirtualKeyboard::framesOf(typing));
   }
-  EXPECT_TRUE(seen) << "a reader of the keyboard saw no brightness key within 1 s";
+}
+
+// As with a missing device rule or the unit's device policy: the event nodes
+// are root's alone. The service names them and refuses instead of serving.
+TEST_F(KeyServiceInTheKernel, RefusesTheClientWhenItMayOpenNoKeyboard) {
+  std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> modes;
+  for (const auto& node : std::filesystem::directory_iterator("/dev/input")) {
+    if (node.path().filename().string().starts_with("event")) {
+      modes.emplace_back(node.path(), node.status().permissions());
+      std::filesystem::permissions(node.path(), std::filesystem::perms::owner_read);
+    }
+  }
+  ChildProcess client({GLIMMERBOX_KEY_CLIENT, kSocket}, kSessionUser);
+  EXPECT_EQ(client.readLine(), "untrusted");
+  for (const auto& [node, mode] : modes) std::filesystem::permissions(node, mode);
+  const std::string log = serviceLog();
+  EXPECT_NE(log.find("Cannot open " + keyboard.devicePath() + ": Permission denied"),
+            std::string::npos);
+  EXPECT_NE(log.find("Refused uid 4000: cannot take over the keyboards"), std::string::npos);
 }
 
 }  // namespace
