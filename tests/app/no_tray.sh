@@ -3,7 +3,8 @@
 # session bus where no tray watches: it says so in one line on standard error
 # and in a desktop notification (a monitor on the bus stands in for the
 # notification server). A second start opens the popover as a focused window
-# at the screen's top right and says so; Escape closes it. A second start
+# at the screen's top right and says so; Escape, or another window taking
+# the focus, closes it. A second start
 # whose first instance hangs says that it got no answer and exits 1.
 # Usage: no_tray.sh <path to glimmerbox>
 set -euo pipefail
@@ -58,6 +59,13 @@ wait_for 2 popover || fail "a second start did not show the popover with the foc
   fail "the popover is at $(cat "$work/popover"), not at the top right"
 xdotool key Escape
 wait_for 2 no_popover || fail "Escape did not close the popover"
+# Another window taking the focus closes it too.
+(start_program) || fail "a third start did not exit 0"
+wait_for 2 popover || fail "a third start did not show the popover with the focus"
+xmessage -geometry +0+400 elsewhere &
+pids+=($!)
+wait_for 2 xdotool search --onlyvisible --name xmessage windowfocus > /dev/null 2>&1 || fail "no other window"
+wait_for 2 no_popover || fail "the popover stayed open when another window took the focus"
 
 # A hung first instance still accepts the request but never answers.
 kill -STOP "$program_pid"
