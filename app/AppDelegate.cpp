@@ -146,8 +146,22 @@ void AppDelegate::connectLevelCallback() {
     if (auto self = weakSelf.lock()) {
       self->menuBarVC->updateBrightnessUI(level);
       self->updateToolTip();
+      for (const auto& observer : self->levelObservers_) {
+        observer(level);
+      }
     }
   };
+}
+
+void AppDelegate::setBrightnessLevel(std::int64_t level) {
+  displayManager_->setBrightness(level);
+  showHud_(displayManager_->currentBrightness);
+}
+
+std::int64_t AppDelegate::brightnessLevel() const { return displayManager_->currentBrightness; }
+
+void AppDelegate::addLevelObserver(std::function<void(std::int64_t level)> observer) {
+  levelObservers_.push_back(std::move(observer));
 }
 
 void AppDelegate::didChangeBrightness(bool isUp, bool isFineGrained) {

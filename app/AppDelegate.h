@@ -63,6 +63,13 @@ class AppDelegate : public ui::ApplicationDelegate,
   bool showPopover();
   void screensChanged();
 
+  // A level asked for from outside the popover (the command line, the
+  // session bus): clamped, saved, written and shown in the HUD, as a preset.
+  void setBrightnessLevel(std::int64_t level);
+  std::int64_t brightnessLevel() const;
+  // Called on the main thread after every level change, whatever its source.
+  void addLevelObserver(std::function<void(std::int64_t level)> observer);
+
  private:
   void createStatusItem();
   void setUpStatusButton();
@@ -83,4 +90,5 @@ class AppDelegate : public ui::ApplicationDelegate,
   std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover_;
   std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController_;
   std::unique_ptr<loop::ScreenParametersObserver> screenObserver_;
+  std::vector<std::function<void(std::int64_t level)>> levelObservers_;
 };
