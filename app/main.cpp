@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
+#include "app/InstanceCommands.h"
 #include "app/ui/Application.h"
 #include "platform/SessionDisplay.h"
 #include "platform/SessionInstance.h"
@@ -23,6 +25,10 @@ std::shared_ptr<AppDelegate>& appDelegate = *new std::shared_ptr<AppDelegate>;
 // Before launch has built the popover there is nothing to open yet.
 bool openPopoverForLaterStart() { return appDelegate && appDelegate->showPopover(); }
 
+platform::SessionInstance::Answer answerCommand(const std::string& request) {
+  return InstanceCommands::answer(appDelegate.get(), request);
+}
+
 // Ends the process without running exit handlers: the controller and the
 // shared components live until then, and their windows must not be destroyed
 // after Qt's own statics are gone.
@@ -32,16 +38,15 @@ bool openPopoverForLaterStart() { return appDelegate && appDelegate->showPopover
   std::_Exit(status);
 }
 
-}  // namespace
-
-int main() {
+// The tray program itself: needs a display, and runs once per user.
+int runTrayProgram() {
   const std::string displayProblem = platform::prepareSessionDisplay(kDisplayPatience);
   if (!displayProblem.empty()) {
     std::fprintf(stderr, "%s\n", displayProblem.c_str());
     return EXIT_FAILURE;
   }
   std::shared_ptr<ui::Application> application = ui::Application::shared();
-  platform::SessionInstance instance(&openPopoverForLaterStart);
+  platform::SessionInstance instance(&openPopoverForLaterStart, &answerCommand);
   switch (instance.claim()) {
     case platform::SessionInstance::Claim::handedOver:
       std::fprintf(stderr, "glimmerbox: already running; opened its popover\n");
@@ -68,7 +73,34 @@ int main() {
   // undone on the way out.
   platform::quitApplicationOnTerminationSignals();
   appDelegate = std::make_shared<AppDelegate>();
+  appDelegate->addLevelObserver([&instance](std::int64_t level) {
+    instance.tellFollowers(InstanceCommands::levelLine(level));
+  });
   application->setDelegate(appDelegate);
   application->run();
   endProcess(EXIT_SUCCESS);
+}
+
+}  // namespace
+
+// Help, the version and the commands need no display: they run before the
+// tray program would look for one.
+int main(int argc, char** argv) {
+  const CommandLine commandLine = CommandLine::parse({argv + 1, argv + argc});
+  if (!commandLine.error.empty()) {
+    std::fprintf(stderr, "%s\n\n%s", commandLine.error.c_str(), CommandLine::usage());
+    return 2;
+  }
+  switch (commandLine.action) {
+    case CommandLine::Action::run:
+      return runTrayProgram();
+    case CommandLine::Action::help:
+      std::fputs(CommandLine::usage(), stdout);
+      return EXIT_SUCCESS;
+    case CommandLine::Action::version:
+      std::printf("glimmerbox %s\n", GLIMMERBOX_VERSION);
+      return EXIT_SUCCESS;
+    default:
+      return InstanceCommands::send(commandLine);
+  }
 }

@@ -7,9 +7,12 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -22,6 +25,9 @@ constexpr int kConnectTimeoutMs = 500;
 // one closes without a word.
 constexpr auto kReplyPatience = std::chrono::seconds(3);
 constexpr qint64 kLongestReply = 32;
+// A request is a short line; a connection that sends none in this time is dropped.
+constexpr int kRequestPatienceMs = 3000;
+constexpr qint64 kLongestRequest = 64;
 
 std::string runtimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -56,10 +62,14 @@ SessionInstance::Claim askToOpenPopover(const std::string& socketPath) {
 
 struct SessionInstance::Listener {
   QLocalServer server;
+  std::vector<QPointer<QLocalSocket>> followers;
 };
 
-SessionInstance::SessionInstance(std::function<bool()> onLaterStart)
-    : onLaterStart_(std::move(onLaterStart)), folder_(runtimeFolder()) {}
+SessionInstance::SessionInstance(std::function<bool()> onLaterStart,
+                                 std::function<Answer(const std::string& request)> onRequest)
+    : onLaterStart_(std::move(onLaterStart)),
+      onRequest_(std::move(onRequest)),
+      folder_(runtimeFolder()) {}
 
 SessionInstance::~SessionInstance() {
   if (lockFd_ >= 0) {
@@ -69,23 +79,24 @@ SessionInstance::~SessionInstance() {
 
 std::string SessionInstance::folder() const { return folder_; }
 
+std::string SessionInstance::socketPath() { return runtimeFolder() + "/instance.socket"; }
+
 SessionInstance::Claim SessionInstance::claim() {
   ::mkdir(folder_.c_str(), 0700);
   const std::string lockPath = folder_ + "/instance.lock";
-  const std::string socketPath = folder_ + "/instance.socket";
   lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lockFd_ < 0) {
     return Claim::first;  // Without a runtime folder, one instance cannot be kept; run anyway.
   }
   if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-    listen(socketPath);
+    listen(socketPath());
     return Claim::first;
   }
   const auto deadline = std::chrono::steady_clock::now() + kAnswerPatience;
-  Claim claim = askToOpenPopover(socketPath);
+  Claim claim = askToOpenPopover(socketPath());
   while (claim == Claim::unreachable && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    claim = askToOpenPopover(socketPath);
+    claim = askToOpenPopover(socketPath());
   }
   return claim;
 }
@@ -98,16 +109,53 @@ void SessionInstance::listen(const std::string& socketPath) {
   QLocalServer::removeServer(path);  // Left behind by a killed instance.
   server.listen(path);
   QObject::connect(&server, &QLocalServer::newConnection, [this, &server] {
-    // Connecting is the whole request; the answer is one line.
     while (QLocalSocket* socket = server.nextPendingConnection()) {
       QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      socket->write(onLaterStart_() ? "opened\n" : "not-opened\n");
-      socket->disconnectFromServer();  // Once the answer is out.
-      if (socket->state() == QLocalSocket::UnconnectedState) {
-        socket->deleteLater();
-      }
+      QObject::connect(socket, &QLocalSocket::readyRead, socket,
+                       [this, socket] { answer(socket); });
+      QTimer::singleShot(kRequestPatienceMs, socket, [socket] {
+        if (!socket->property("answered").toBool()) {
+          socket->abort();
+        }
+      });
     }
   });
+}
+
+void SessionInstance::answer(QLocalSocket* socket) {
+  if (socket->property("answered").toBool() || !socket->canReadLine()) {
+    return;
+  }
+  socket->setProperty("answered", true);
+  const std::string request = socket->readLine(kLongestRequest).trimmed().toStdString();
+  Answer answer;
+  if (request == "open") {
+    answer.line = onLaterStart_() ? "opened" : "not-opened";
+  } else {
+    answer = onRequest_(request);
+  }
+  socket->write((answer.line + "\n").c_str());
+  if (answer.follow) {
+    listener_->followers.emplace_back(socket);
+    return;
+  }
+  socket->disconnectFromServer();  // Once the answer is out.
+  if (socket->state() == QLocalSocket::UnconnectedState) {
+    socket->deleteLater();
+  }
+}
+
+void SessionInstance::tellFollowers(const std::string& line) {
+  if (!listener_) {
+    return;
+  }
+  auto& followers = listener_->followers;
+  std::erase_if(followers, [](const QPointer<QLocalSocket>& socket) {
+    return socket.isNull() || socket->state() != QLocalSocket::ConnectedState;
+  });
+  for (const QPointer<QLocalSocket>& socket : followers) {
+    socket->write((line + "\n").c_str());
+  }
 }
 
 }  // namespace platform
