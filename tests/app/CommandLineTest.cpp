@@ -3,81 +3,68 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace {
 
 using Action = CommandLine::Action;
 
-struct Case {
-  std::vector<std::string> arguments;
-  Action action;
-  std::int64_t level = 0;
-  bool fine = false;
-  bool follow = false;
-};
+auto fields(const CommandLine& line) {
+  return std::tuple(line.action, line.level, line.fine, line.follow, line.error);
+}
 
-std::vector<std::string> words(const std::string& line) {
-  std::istringstream stream(line);
-  return {std::istream_iterator<std::string>(stream), std::istream_iterator<std::string>()};
+CommandLine parseLine(const std::string& line) {
+  std::istringstream words(line);
+  return CommandLine::parse(
+      {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()});
 }
 
 // Good arguments, and the request they send reads back as the same command:
 // the running program parses it with the same grammar.
 TEST(CommandLineTest, UnderstandsCommandsAndSendsThemIntact) {
-  const Case cases[] = {
-      {{}, Action::run},
-      {{"--help"}, Action::help},
-      {{"set", "500", "-h"}, Action::help},
-      {{"--version"}, Action::version},
-      {{"get"}, Action::get},
-      {{"get", "--follow"}, Action::get, 0, false, true},
-      {{"set", "0"}, Action::set, 0},
-      {{"set", "100"}, Action::set, 100},
-      {{"set", "40"}, Action::set, 40},
-      {{"up"}, Action::up},
-      {{"--fine", "up"}, Action::up, 0, true},
-      {{"down", "--fine"}, Action::down, 0, true},
+  const std::pair<std::string, std::tuple<Action, std::int64_t, bool, bool>> cases[] = {
+      {"", {Action::run, 0, false, false}},
+      {"--help", {Action::help, 0, false, false}},
+      {"set 500 -h", {Action::help, 0, false, false}},
+      {"--version", {Action::version, 0, false, false}},
+      {"get", {Action::get, 0, false, false}},
+      {"get --follow", {Action::get, 0, false, true}},
+      {"set 0", {Action::set, 0, false, false}},
+      {"set 100", {Action::set, 100, false, false}},
+      {"up", {Action::up, 0, false, false}},
+      {"--fine up", {Action::up, 0, true, false}},
+      {"down --fine", {Action::down, 0, true, false}},
   };
-  for (const Case& c : cases) {
-    const CommandLine line = CommandLine::parse(c.arguments);
-    SCOPED_TRACE(testing::PrintToString(c.arguments));
-    EXPECT_EQ(line.error, "");
-    EXPECT_EQ(line.action, c.action);
-    EXPECT_EQ(line.level, c.level);
-    EXPECT_EQ(line.fine, c.fine);
-    EXPECT_EQ(line.follow, c.follow);
-    if (c.action != Action::run && c.action != Action::help && c.action != Action::version) {
-      const CommandLine sent = CommandLine::parse(words(line.request()));
-      EXPECT_EQ(sent.action, line.action);
-      EXPECT_EQ(sent.level, line.level);
-      EXPECT_EQ(sent.fine, line.fine);
-      EXPECT_EQ(sent.follow, line.follow);
+  for (const auto& [arguments, expected] : cases) {
+    const CommandLine line = parseLine(arguments);
+    const auto [action, level, fine, follow] = expected;
+    EXPECT_EQ(fields(line), std::tuple(action, level, fine, follow, "")) << arguments;
+    if (action != Action::run && action != Action::help && action != Action::version) {
+      EXPECT_EQ(fields(parseLine(line.request())), fields(line)) << arguments;
     }
   }
 }
 
-// Each mistake is one line that names what was wrong.
+// Each mistake is one line that names what was wrong; main exits 2 on it.
 TEST(CommandLineTest, RefusesWhatItDoesNotUnderstand) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"set", "101"}, "'101' is not a level"},
-      {{"set", "-1"}, "'-1' is not a level"},
-      {{"set", "4x"}, "'4x' is not a level"},
-      {{"set", "99999999999999999999"}, "is not a level"},
-      {{"set"}, "set takes one level"},
-      {{"set", "1", "2"}, "set takes one level"},
-      {{"set", "50", "--fine"}, "--fine goes with up or down"},
-      {{"up", "--follow"}, "--follow goes with get"},
-      {{"get", "now"}, "unexpected argument 'now'"},
-      {{"brighter"}, "unknown command 'brighter'"},
-      {{"--bogus"}, "unknown option '--bogus'"},
-      {{"up", "-x"}, "unknown option '-x'"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"set 101", "'101' is not a level"},
+      {"set -1", "'-1' is not a level"},
+      {"set 4x", "'4x' is not a level"},
+      {"set 99999999999999999999", "is not a level"},
+      {"set", "set takes one level"},
+      {"set 1 2", "set takes one level"},
+      {"set 50 --fine", "--fine goes with up or down"},
+      {"up --follow", "--follow goes with get"},
+      {"get now", "unexpected argument 'now'"},
+      {"brighter", "unknown command 'brighter'"},
+      {"up -x", "unknown option '-x'"},
   };
   for (const auto& [arguments, mentions] : cases) {
-    const std::string error = CommandLine::parse(arguments).error;
-    SCOPED_TRACE(testing::PrintToString(arguments));
-    EXPECT_TRUE(error.starts_with("glimmerbox: ")) << error;
-    EXPECT_NE(error.find(mentions), std::string::npos) << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos);
+    const std::string error = parseLine(arguments).error;
+    EXPECT_TRUE(error.starts_with("glimmerbox: ") && error.find('\n') == std::string::npos &&
+                error.find(mentions) != std::string::npos)
+        << arguments << " -> " << error;
   }
 }
 
