@@ -116,6 +116,7 @@ void SessionInstance::listen(const std::string& socketPath) {
       QTimer::singleShot(kRequestPatienceMs, socket, [socket] {
         if (!socket->property("answered").toBool()) {
           socket->abort();
+          socket->deleteLater();
         }
       });
     }
