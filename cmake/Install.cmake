@@ -9,6 +9,8 @@ install(TARGETS glimmerbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The display-service library installs itself into lib/glimmerbox.
 
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
+
 # Software centres find the program by its AppStream id, which the desktop
 # file's name, the session-bus name and the metadata share.
 set(GLIMMERBOX_APP_ID org.glimmerbox.Glimmerbox)
@@ -45,8 +47,6 @@ install(FILES ${GLIMMERBOX_DATA_DIR}/sysusers/glimmerbox-keys.conf DESTINATION l
 # <prefix>/share/glimmerbox.
 install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/glimmerbox/help)
-
-include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
 
 set(CPACK_PACKAGE_NAME glimmerbox)
 set(CPACK_PACKAGE_VENDOR "Glimmerbox")
