@@ -12,6 +12,9 @@ install(TARGETS glimmerbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${GLIMMERBOX_DATA_DIR}/glimmerbox.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The session-bus interface, where bus browsers and binding generators look.
+install(FILES ${GLIMMERBOX_DATA_DIR}/dbus/org.glimmerbox.Glimmerbox1.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces)
 
 # Access to the keyboards and uinput for the key takeover (the I2C rule
 # installs itself with the display-service library), the libinput quirks for

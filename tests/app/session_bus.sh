@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Drives the running program through its session-bus interface with gdbus,
+# as a panel or a compositor's key binding would: the level read and written
+# (saved, shown in the HUD, a bad value refused and the level kept), a key
+# step, each change announced by PropertiesChanged, and the popover opened.
+# Usage: session_bus.sh <path to glimmerbox>
+set -euo pipefail
+program=$(realpath "$1")
+source "$(dirname "$0")/../shell/common.sh"
+logs=(err.log bus.log)
+
+private_bus session
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
+path=/org/glimmerbox/Glimmerbox
+dbus-monitor "type='signal',path='$path'" > "$work/bus.log" 2>&1 &
+pids+=($!)
+wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
+
+eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-tray --no-compositor)" ||
+  fail "the headless desktop did not start"
+pids+=($HEADLESS_DESKTOP_PIDS)
+
+mkdir -p "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+  "$program" > /dev/null 2>> "$work/err.log" &
+pids+=($!)
+
+call() { gdbus call --session -d org.glimmerbox.Glimmerbox -o "$path" -m "$@"; }
+set_level() { call org.freedesktop.DBus.Properties.Set org.glimmerbox.Glimmerbox1 Brightness "$1"; }
+level_is() {
+  [ "$(call org.freedesktop.DBus.Properties.Get org.glimmerbox.Glimmerbox1 Brightness)" = "(<$1>,)" ]
+}
+saved() { grep -q "^Glimmerbox_Brightness=$1\$" "$work/config/Glimmerbox/Glimmerbox.conf"; }
+# PropertiesChanged carried level $1.
+announced() { grep -A6 'member=PropertiesChanged' "$work/bus.log" | grep -q "int32 $1\$"; }
+window_of_width() {
+  local id
+  for id in $(xdotool search --onlyvisible --class glimmerbox 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    [ "$WIDTH" = "$1" ] && return 0
+  done
+  return 1
+}
+
+wait_for 10 gdbus introspect --session -d org.glimmerbox.Glimmerbox -o "$path" \
+  > "$work/introspection" 2> /dev/null ||
+  fail "the program did not come onto the session bus"
+grep -q 'readwrite i Brightness = ' "$work/introspection" ||
+  fail "introspection lacks the writable Brightness: $(cat "$work/introspection")"
+
+set_level '<int32 40>' > /dev/null || fail "setting the level to 40 was refused"
+level_is 40 || fail "the level reads $(call org.freedesktop.DBus.Properties.Get \
+  org.glimmerbox.Glimmerbox1 Brightness), not 40"
+wait_for 2 saved 40 || fail "the defaults file does not hold 40"
+wait_for 2 window_of_width 220 || fail "the HUD did not show for a level set on the bus"
+wait_for 2 announced 40 || fail "no PropertiesChanged for 40"
+
+for bad in '<int32 101>' '<int32 -1>' '<"50">'; do
+  ! set_level "$bad" 2> /dev/null || fail "the level $bad was accepted"
+done
+level_is 40 && saved 40 || fail "a refused level changed the level"
+
+# A brightness key press and a step on the bus both land in didChangeBrightness.
+call org.glimmerbox.Glimmerbox1.StepUp true > /dev/null || fail "a fine step up failed"
+call org.glimmerbox.Glimmerbox1.StepDown false > /dev/null || fail "a step down failed"
+wait_for 2 announced 42 || fail "no PropertiesChanged after a fine step up"
+wait_for 2 announced 36 || fail "no PropertiesChanged after a step down"
+level_is 36 || fail "two steps from 40 did not read 36"
+
+call org.glimmerbox.Glimmerbox1.ShowPopover > /dev/null || fail "ShowPopover failed"
+wait_for 2 window_of_width 280 || fail "ShowPopover did not open the popover"
+echo PASS
