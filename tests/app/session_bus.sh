@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the running program through its session-bus interface with gdbus,
 # as a panel or a compositor's key binding would: the level read and written
-# (saved, shown in the HUD, a bad value refused and the level kept), a key
-# step, each change announced by PropertiesChanged, and the popover opened.
+# (saved, shown in the HUD, a bad value refused and the level kept), a
+# brightness key press from a stand-in for the key service and steps on the
+# bus, each change announced by PropertiesChanged, and the popover opened.
 # Usage: session_bus.sh <path to glimmerbox>
 set -euo pipefail
 program=$(realpath "$1")
@@ -20,9 +21,23 @@ eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-tray --no-composit
   fail "the headless desktop did not start"
 pids+=($HEADLESS_DESKTOP_PIDS)
 
+# The key service's side of its socket: accepts the program, then sends one
+# press per line written to the FIFO (1 up, 2 fine; the wire format's bits).
+mkfifo "$work/presses"
+perl -MIO::Socket::UNIX -e '
+  my $server = IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 1) or die "listen: $!";
+  my $client = $server->accept;
+  $client->autoflush(1);
+  print $client pack("C4", 1, 1, 0, 0);
+  open(my $presses, "<", $ARGV[1]) or die;
+  print $client pack("C4", 1, 3, $_, 0) while <$presses>;
+  sleep;' "$work/keys.sock" "$work/presses" &
+pids+=($!)
+wait_for 5 test -S "$work/keys.sock" || fail "the key service stand-in did not listen"
+
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
-XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+GLIMMERBOX_KEYS_SOCKET="$work/keys.sock" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
   "$program" > /dev/null 2>> "$work/err.log" &
 pids+=($!)
 
@@ -61,12 +76,13 @@ for bad in '<int32 101>' '<int32 -1>' '<"50">'; do
 done
 level_is 40 && saved 40 || fail "a refused level changed the level"
 
-# A brightness key press and a step on the bus both land in didChangeBrightness.
+timeout 5 sh -c "echo 1 > '$work/presses'" || fail "the program did not connect to the key service"
+wait_for 2 announced 46 || fail "no PropertiesChanged after a brightness key press"
 call org.glimmerbox.Glimmerbox1.StepUp true > /dev/null || fail "a fine step up failed"
 call org.glimmerbox.Glimmerbox1.StepDown false > /dev/null || fail "a step down failed"
-wait_for 2 announced 42 || fail "no PropertiesChanged after a fine step up"
-wait_for 2 announced 36 || fail "no PropertiesChanged after a step down"
-level_is 36 || fail "two steps from 40 did not read 36"
+wait_for 2 announced 48 || fail "no PropertiesChanged after a fine step up"
+wait_for 2 announced 42 || fail "no PropertiesChanged after a step down"
+level_is 42 || fail "a key press and two steps from 40 did not read 42"
 
 call org.glimmerbox.Glimmerbox1.ShowPopover > /dev/null || fail "ShowPopover failed"
 wait_for 2 window_of_width 280 || fail "ShowPopover did not open the popover"
