@@ -24,6 +24,9 @@ configure_file(${GLIMMERBOX_DATA_DIR}/metainfo/${GLIMMERBOX_APP_ID}.metainfo.xml
 install(FILES ${CMAKE_BINARY_DIR}/install-data/${GLIMMERBOX_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The session-bus interface, where bus browsers and binding generators look.
+install(FILES ${GLIMMERBOX_DATA_DIR}/dbus/org.glimmerbox.Glimmerbox1.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces)
 
 # Access to the keyboards and uinput for the key takeover (the I2C rule
 # installs itself with the display-service library), the libinput quirks for
