@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/AppDelegate.h"
+#include "app/BrightnessBusObject.h"
 #include "app/CommandLine.h"
 #include "app/InstanceCommands.h"
 #include "app/ui/Application.h"
@@ -21,6 +22,8 @@ constexpr std::chrono::seconds kDisplayPatience{5};
 // the process with exit() when the display goes away (the session ends), and
 // the controller's windows cannot be torn down after that.
 std::shared_ptr<AppDelegate>& appDelegate = *new std::shared_ptr<AppDelegate>;
+// Lives as long as the controller, for the same reason.
+std::shared_ptr<BrightnessBusObject>& busObject = *new std::shared_ptr<BrightnessBusObject>;
 
 // Before launch has built the popover there is nothing to open yet.
 bool openPopoverForLaterStart() { return appDelegate && appDelegate->showPopover(); }
@@ -77,6 +80,8 @@ int runTrayProgram() {
     instance.tellFollowers(InstanceCommands::levelLine(level));
   });
   application->setDelegate(appDelegate);
+  // Calls are answered on the loop; one that beats the launch finds no popover yet.
+  busObject = BrightnessBusObject::publish(appDelegate);
   application->run();
   endProcess(EXIT_SUCCESS);
 }

@@ -9,9 +9,24 @@ install(TARGETS glimmerbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The display-service library installs itself into lib/glimmerbox.
 
-install(FILES ${GLIMMERBOX_DATA_DIR}/glimmerbox.desktop
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
+
+# Software centres find the program by its AppStream id, which the desktop
+# file's name, the session-bus name and the metadata share.
+set(GLIMMERBOX_APP_ID org.glimmerbox.Glimmerbox)
+install(FILES ${GLIMMERBOX_DATA_DIR}/${GLIMMERBOX_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Where the screenshots in docs/ are published, for the AppStream metadata.
+set(GLIMMERBOX_HOMEPAGE "https://glimmerbox.c-seed-6c8c7ab9.example/"
+    CACHE STRING "The project's web page, ending in /")
+configure_file(${GLIMMERBOX_DATA_DIR}/metainfo/${GLIMMERBOX_APP_ID}.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/install-data/${GLIMMERBOX_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install-data/${GLIMMERBOX_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${GLIMMERBOX_DATA_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The session-bus interface, where bus browsers and binding generators look.
+install(FILES ${GLIMMERBOX_DATA_DIR}/dbus/org.glimmerbox.Glimmerbox1.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces)
 
 # Access to the keyboards and uinput for the key takeover (the I2C rule
 # installs itself with the display-service library), the libinput quirks for
@@ -39,11 +54,17 @@ install(FILES ${CMAKE_BINARY_DIR}/install-data/help/index.html
 set(CPACK_PACKAGE_NAME glimmerbox)
 set(CPACK_PACKAGE_VENDOR "Glimmerbox")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "External-monitor brightness from the system tray")
+# Lines under 80 columns: package managers show them as they are.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Sets an external monitor's brightness over DDC/CI, takes over the brightness keys, shows a\
- brightness HUD and offers a popover under its tray icon. Dims in software when no monitor\
- accepts DDC/CI.")
-set(CPACK_PACKAGE_CONTACT "Glimmerbox maintainers <glimmerbox@localhost>")
+    "Sets an external monitor's brightness over DDC/CI, takes over the brightness
+keys, shows a brightness HUD and offers a popover under its tray icon. Dims in
+software when no monitor accepts DDC/CI. Scripts, compositor key bindings and
+panels set and read the level from the command line or over the session bus.")
+# The identity the project's own commits carry: a reserved domain, so no mail
+# can reach a stranger; replace it here and in the changelog with a
+# deliverable address once the project has one.
+set(CPACK_PACKAGE_CONTACT
+    "Glimmerbox maintainers <maintainers@users.noreply.c-seed-6c8c7ab9.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

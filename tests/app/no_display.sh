@@ -30,7 +30,9 @@ env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" XDG_RUNTIME_DIR="$w
   XDG_CONFIG_HOME="$work/config" "$program" > "$work/out" 2> "$work/err" &
 program_pid=$!
 sleep 1
-Xvfb "$display" -nolisten tcp > /dev/null 2>&1 &
+# -noreset: as in a session, where other clients hold the server, the
+# program's probe is not its last client, whose leaving would reset it.
+Xvfb "$display" -nolisten tcp -noreset > /dev/null 2>&1 &
 xvfb_pid=$!
 pids+=("$program_pid" "$xvfb_pid")
 wait_for 10 grep -q "showing on X11, DISPLAY=$display" "$work/err" && kill -0 "$program_pid" ||
