@@ -45,7 +45,10 @@ make_home() {
   cp "$next/contents/images/${width}x$height.png" "$next/contents/images_dark/"
   printf '[DoNotDisturb]\nUntil=2100,1,1,0,0,0\n' > "$XDG_CONFIG_HOME/plasmanotifyrc"
   if [ "$1" = dark ]; then
-    QT_QPA_PLATFORM=offscreen lookandfeeltool -a org.kde.breezedark.desktop > /dev/null 2>&1
+    # Away from the last theme's desktop, which is gone.
+    env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
+      lookandfeeltool -a org.kde.breezedark.desktop > "$work/lookandfeel.log" 2>&1 ||
+      { logs+=(lookandfeel.log); fail "lookandfeeltool did not set Breeze Dark"; }
   fi
 }
 

@@ -19,6 +19,12 @@ fail() {
   exit 1
 }
 
+# Under set -e a failing step would end the script without a word: say
+# which, with the logs.
+if [[ $- == *e* ]]; then
+  trap 'fail "line $LINENO: $BASH_COMMAND (status $?)"' ERR
+fi
+
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {
   local deadline=$(($(date +%s%3N) + $1 * 1000)); shift
