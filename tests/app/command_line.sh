@@ -34,9 +34,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version > "$work/cli.out" &&
 expect 1 "" get
 [ "$(wc -l < "$work/cli.err")" = 1 ] || fail "no instance: not one line"
 
-eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-compositor)" ||
-  fail "the headless desktop did not start"
-pids+=($HEADLESS_DESKTOP_PIDS)
+start_headless_desktop --no-compositor
 "$program" > "$work/out.log" 2> "$work/err.log" &
 program_pid=$!
 pids+=("$program_pid")

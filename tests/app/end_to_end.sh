@@ -29,12 +29,7 @@ popover() { find_window 280 > "$work/popover"; }
 no_popover() { ! find_window 280 > /dev/null; }
 click_at() { xdotool mousemove "$1" "$2" click 1; }
 
-eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-compositor)" ||
-  fail "the headless desktop did not start"
-pids+=($HEADLESS_DESKTOP_PIDS)
-
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
+start_headless_desktop --no-compositor
 # In the background, its pid is the program's: it replaces the subshell.
 start_program() {
   XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \

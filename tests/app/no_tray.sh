@@ -15,16 +15,9 @@ logs=(err.log bus.log)
 # A private bus that starts no services: no tray watcher, no notifications.
 private_bus session
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
-dbus-monitor "interface='org.freedesktop.Notifications'" > "$work/bus.log" 2>&1 &
-pids+=($!)
-wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
+watch_bus "interface='org.freedesktop.Notifications'"
 
-eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-tray --no-compositor)" ||
-  fail "the headless desktop did not start"
-pids+=($HEADLESS_DESKTOP_PIDS)
-
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
+start_headless_desktop --no-tray --no-compositor
 # Arguments go before the program.
 start_program() {
   XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \

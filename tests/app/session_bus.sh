@@ -13,13 +13,9 @@ logs=(err.log bus.log)
 private_bus session
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
 path=/org/glimmerbox/Glimmerbox
-dbus-monitor "type='signal',path='$path'" > "$work/bus.log" 2>&1 &
-pids+=($!)
-wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
+watch_bus "type='signal',path='$path'"
 
-eval "$("$(dirname "$0")/../../scripts/headless-desktop" --no-tray --no-compositor)" ||
-  fail "the headless desktop did not start"
-pids+=($HEADLESS_DESKTOP_PIDS)
+start_headless_desktop --no-tray --no-compositor
 
 # The key service's side of its socket: accepts the program, then sends a
 # press for each line written to the FIFO (1 up, 2 fine: the wire format's bits).
@@ -30,8 +26,6 @@ perl -MIO::Socket::UNIX -e '$c = IO::Socket::UNIX->new(Local => $ARGV[0], Listen
 pids+=($!)
 wait_for 5 test -S "$work/keys.sock" || fail "the key service stand-in did not listen"
 
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
 GLIMMERBOX_KEYS_SOCKET="$work/keys.sock" XDG_CONFIG_HOME="$work/config" \
   XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb "$program" > /dev/null 2> "$work/err.log" &
 pids+=($!)

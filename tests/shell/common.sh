@@ -59,3 +59,20 @@ BUS
   wait_for 5 test -S "$work/$1-bus" || fail "no $1 bus"
   chmod 777 "$work/$1-bus"
 }
+
+# The headless X desktop of scripts/headless-desktop, with its options,
+# stopped with the test; and the program's own settings and runtime folders.
+start_headless_desktop() {
+  eval "$("$(dirname "${BASH_SOURCE[0]}")/../../scripts/headless-desktop" "$@")" ||
+    fail "the headless desktop did not start"
+  pids+=($HEADLESS_DESKTOP_PIDS)
+  mkdir -p "$work/config" "$work/runtime"
+  chmod 700 "$work/runtime"
+}
+
+# Records the session bus's messages that match $1 in $work/bus.log.
+watch_bus() {
+  dbus-monitor "$1" > "$work/bus.log" 2>&1 &
+  pids+=($!)
+  wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
+}
