@@ -22,10 +22,17 @@ wallpaper=3c6e8c
 # to run; a copy has none.
 cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
 
-desktop_group=
+# The desktop's session: KWin, Xwayland, plasmashell and what its bus
+# started. Stopped only once all of it has gone, as some of it still writes
+# into the scratch home while it ends.
+desktop_session=
 stop_desktop() {
-  [ -z "$desktop_group" ] || kill -- "-$desktop_group" 2>/dev/null || true
-  desktop_group=
+  [ -n "$desktop_session" ] || return 0
+  desktop_gone() { ! pgrep -s "$desktop_session" > /dev/null; }
+  pkill -TERM -s "$desktop_session" || true
+  wait_for 5 desktop_gone || pkill -KILL -s "$desktop_session" || true
+  wait_for 5 desktop_gone || true
+  desktop_session=
 }
 trap 'stop_desktop; cleanup' EXIT
 
@@ -52,8 +59,8 @@ make_home() {
   fi
 }
 
-# KWin, Xwayland and plasmashell on a bus of their own, in a process group
-# that ends as a whole.
+# KWin, Xwayland and plasmashell on a bus of their own, in a session of
+# their own that ends as a whole.
 start_desktop() {
   cat > "$work/session.sh" <<SESSION
 #!/bin/sh
@@ -67,7 +74,7 @@ SESSION
     setsid dbus-run-session -- "$work/kwin_wayland" --virtual --xwayland --socket wayland-0 \
     --width "$width" --height "$height" --exit-with-session "$work/session.sh" \
     > "$work/kwin.log" 2>&1 &
-  desktop_group=$!
+  desktop_session=$!
   wait_for 20 test -s "$XDG_RUNTIME_DIR/session" || fail "KWin did not start"
   read -r DISPLAY DBUS_SESSION_BUS_ADDRESS < "$XDG_RUNTIME_DIR/session"
   export DISPLAY DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/wayland-0"

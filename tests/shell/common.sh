@@ -6,7 +6,8 @@ logs=()  # files in $work whose tails a failure shows
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  rm -rf "$work"
+  # A process that ends with the test may still be writing its last files.
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
 }
 trap cleanup EXIT
 
