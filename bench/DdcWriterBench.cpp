@@ -30,8 +30,7 @@ using std::chrono::duration;
 using std::chrono::milliseconds;
 
 const char* kLibrary = "../lib/glimmerbox-tests/libglimmerbox-test-recording-displayservice.so";
-constexpr std::uint32_t kPortService = 1;
-constexpr std::uint32_t kIterator = 2;
+constexpr unsigned kPortBus = 0;  // Service 1 of the recording library.
 constexpr std::int32_t kRefused = -6;
 // A real monitor's busy window after a luminance command it took.
 constexpr milliseconds kBusyWindow{50};
@@ -40,22 +39,6 @@ constexpr milliseconds kDragInterval{16};
 constexpr int kLevelsPerBurst = 30;
 constexpr int kLevelChanges = 3000;
 constexpr int kBursts = 15;
-
-class OnePort : public platform::DisplayPortRegistry {
- public:
-  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
-    iterator = kIterator;
-    handedOut_ = false;
-    return 0;
-  }
-  std::uint32_t iteratorNext(std::uint32_t) override {
-    return std::exchange(handedOut_, true) ? 0 : kPortService;
-  }
-  void objectRelease(std::uint32_t) override {}
-
- private:
-  bool handedOut_ = false;
-};
 
 std::string libraryPath() {
   return (platform::ExecutableLocation::directory() / kLibrary).string();
@@ -74,12 +57,13 @@ DisplayServiceRecord& record() {
 
 std::shared_ptr<DisplayManager> makeManager() {
   record();
-  return std::make_shared<DisplayManager>(
-      DisplayManager::Services{libraryPath(), std::make_shared<OnePort>(),
-                               std::make_shared<testsupport::FakeTransferTables>(),
-                               std::make_shared<platform::UsleepSleeper>(),
-                               std::make_shared<platform::QSettingsUserDefaults>(),
-                               std::make_shared<testsupport::FakeScreens>()});
+  return std::make_shared<DisplayManager>(DisplayManager::Services{
+      libraryPath(),
+      std::make_shared<testsupport::FakeDdcBuses>(
+          std::vector<platform::DdcBus>{{kPortBus, "DP-1"}}),
+      std::make_shared<testsupport::FakeGamma>(), std::make_shared<platform::UsleepSleeper>(),
+      std::make_shared<platform::QSettingsUserDefaults>(),
+      std::make_shared<testsupport::FakeScreens>()});
 }
 
 // The monitor behind the port, answering on the writer's thread: refuses

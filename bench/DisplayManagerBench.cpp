@@ -21,29 +21,8 @@ namespace {
 
 const char* kAcceptingLibrary =
     "../lib/glimmerbox-tests/libglimmerbox-test-recording-displayservice.so";
-constexpr std::uint32_t kPortService = 1;
-constexpr std::uint32_t kIterator = 2;
+constexpr unsigned kPortBus = 0;  // Service 1 of the recording library.
 constexpr int kCallsPerDrain = 1000;
-
-class OneAcceptingPort : public platform::DisplayPortRegistry {
- public:
-  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
-    iterator = kIterator;
-    handedOut_ = false;
-    return 0;
-  }
-  std::uint32_t iteratorNext(std::uint32_t) override {
-    if (handedOut_) {
-      return 0;
-    }
-    handedOut_ = true;
-    return kPortService;
-  }
-  void objectRelease(std::uint32_t) override {}
-
- private:
-  bool handedOut_ = false;
-};
 
 std::string acceptingLibraryPath() {
   return (platform::ExecutableLocation::directory() / kAcceptingLibrary).string();
@@ -58,8 +37,10 @@ std::shared_ptr<DisplayManager> makeManager() {
       dlsym(library, "glimmerboxTestDisplayServiceRecord"))();
   record->recording = false;
   return std::make_shared<DisplayManager>(DisplayManager::Services{
-      acceptingLibraryPath(), std::make_shared<OneAcceptingPort>(),
-      std::make_shared<testsupport::FakeTransferTables>(), std::make_shared<testsupport::NoPause>(),
+      acceptingLibraryPath(),
+      std::make_shared<testsupport::FakeDdcBuses>(
+          std::vector<platform::DdcBus>{{kPortBus, "DP-1"}}),
+      std::make_shared<testsupport::FakeGamma>(), std::make_shared<testsupport::NoPause>(),
       std::make_shared<platform::QSettingsUserDefaults>(),
       std::make_shared<testsupport::FakeScreens>()});
 }

@@ -13,10 +13,10 @@
 #include "bench/NoWaitServices.h"
 #include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
-#include "platform/DisplayService.h"
 #include "platform/ExecutableLocation.h"
 #include "platform/QSettingsUserDefaults.h"
-#include "platform/SysfsDisplayPortRegistry.h"
+#include "platform/ddc/DisplayService.h"
+#include "platform/ddc/SysfsDdcBuses.h"
 #include "tests/platform/SysfsTree.h"
 #include "tests/platform/displayservice/fakebus/FakeI2cBus.h"
 #include "tests/support/EventLoop.h"
@@ -30,7 +30,6 @@ constexpr const char* kLibrary = "../lib/glimmerbox/libglimmerbox-displayservice
 constexpr std::uint32_t kChipAddress = 0x37;
 constexpr std::uint32_t kDataAddress = 0x51;
 constexpr unsigned kFirstBus = 3;
-constexpr std::uint32_t kIterator = 0x80000000u;
 // The fake bus records every write and level changes post callbacks;
 // clearing both now and then keeps memory flat over millions of iterations.
 constexpr int kCallsPerCleanUp = 1000;
@@ -39,33 +38,15 @@ std::string libraryPath() {
   return (platform::ExecutableLocation::directory() / kLibrary).string();
 }
 
-std::vector<std::uint32_t> plugPorts(std::int64_t count) {
+std::vector<platform::DdcBus> plugPorts(std::int64_t count) {
   FakeI2cBus::instance().reset();
-  std::vector<std::uint32_t> services;
+  std::vector<platform::DdcBus> buses;
   for (unsigned bus = kFirstBus; bus < kFirstBus + count; ++bus) {
     FakeI2cBus::instance().addBus(bus);
-    services.push_back(bus + 1);
+    buses.push_back({bus, "DP-" + std::to_string(bus)});
   }
-  return services;
+  return buses;
 }
-
-class FixedPorts : public platform::DisplayPortRegistry {
- public:
-  explicit FixedPorts(std::vector<std::uint32_t> services) : services_(std::move(services)) {}
-  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
-    iterator = kIterator;
-    next_ = 0;
-    return 0;
-  }
-  std::uint32_t iteratorNext(std::uint32_t) override {
-    return next_ < services_.size() ? services_[next_++] : 0;
-  }
-  void objectRelease(std::uint32_t) override {}
-
- private:
-  std::vector<std::uint32_t> services_;
-  std::size_t next_ = 0;
-};
 
 // Per port: create, one write of the luminance packet, release.
 void WriteLuminanceThroughTheLibrary(benchmark::State& state) {
@@ -77,12 +58,12 @@ void WriteLuminanceThroughTheLibrary(benchmark::State& state) {
   auto create = reinterpret_cast<IOAVServiceCreateWithServiceFunction>(
       dlsym(library, "IOAVServiceCreateWithService"));
   auto write = reinterpret_cast<IOAVServiceWriteI2CFunction>(dlsym(library, "IOAVServiceWriteI2C"));
-  const std::vector<std::uint32_t> services = plugPorts(state.range(0));
+  const std::vector<platform::DdcBus> buses = plugPorts(state.range(0));
   std::uint8_t packet[] = {0x84, 0x03, 0x10, 0x00, 0x32, 0x9A};
   int calls = 0;
   for (auto _ : state) {
-    for (std::uint32_t service : services) {
-      IOAVServiceRef object = create(nullptr, service);
+    for (const platform::DdcBus& bus : buses) {
+      IOAVServiceRef object = create(nullptr, bus.number + 1);
       benchmark::DoNotOptimize(write(object, kChipAddress, kDataAddress, packet, sizeof packet));
       object->release(object);
     }
@@ -110,13 +91,9 @@ void EnumerateDisplayPortsInSysfs(benchmark::State& state) {
   tree.adapter(tree.connector(gpu, 0, "eDP-1", "connected"), 6, "AUX A/DDI A/PHY A");
   tree.adapter(tree.connector(gpu, 0, "DP-1", "connected"), 7, "AUX B/DDI B/PHY B");
   tree.connector(gpu, 0, "DP-2", "disconnected");
-  platform::SysfsDisplayPortRegistry registry(tree.root());
+  platform::SysfsDdcBuses buses(tree.root());
   for (auto _ : state) {
-    std::uint32_t iterator = 0;
-    registry.getMatchingServices(iterator);
-    while (registry.iteratorNext(iterator) != 0) {
-    }
-    registry.objectRelease(iterator);
+    benchmark::DoNotOptimize(buses.list());
   }
 }
 BENCHMARK(EnumerateDisplayPortsInSysfs)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -126,8 +103,8 @@ BENCHMARK(EnumerateDisplayPortsInSysfs)->Repetitions(5)->ReportAggregatesOnly(tr
 // time.
 void SetBrightnessAndWrite(benchmark::State& state) {
   auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
-      libraryPath(), std::make_shared<FixedPorts>(plugPorts(state.range(0))),
-      std::make_shared<testsupport::FakeTransferTables>(), std::make_shared<testsupport::NoPause>(),
+      libraryPath(), std::make_shared<testsupport::FakeDdcBuses>(plugPorts(state.range(0))),
+      std::make_shared<testsupport::FakeGamma>(), std::make_shared<testsupport::NoPause>(),
       std::make_shared<platform::QSettingsUserDefaults>(),
       std::make_shared<testsupport::FakeScreens>(), std::make_shared<testsupport::NoWait>()});
   std::int64_t level = 0;

@@ -28,11 +28,11 @@ constexpr std::int32_t kAccepted = 0;
 }  // namespace
 
 DdcTransport::DdcTransport(const std::string& libraryPath,
-                           std::shared_ptr<platform::DisplayPortRegistry> ports,
+                           std::shared_ptr<platform::DdcBuses> buses,
                            std::shared_ptr<platform::Sleeper> sleeper,
                            std::shared_ptr<platform::Clock> clock)
     : library_(libraryPath),
-      ports_(std::move(ports)),
+      buses_(std::move(buses)),
       sleeper_(std::move(sleeper)),
       pacing_(std::move(clock)) {}
 
@@ -55,69 +55,57 @@ bool DdcTransport::functionsAvailable() const {
 }
 
 bool DdcTransport::anyPortOpens() {
-  std::uint32_t iterator = 0;
-  if (!library_.functionsLoaded() || ports_->getMatchingServices(iterator) != 0) {
+  if (!library_.functionsLoaded()) {
     return false;
   }
-  bool opened = false;
-  for (std::uint32_t service : drain(iterator)) {
-    IOAVServiceRef object = opened ? nullptr : library_.createService(service);
-    if (object != nullptr) {
+  for (const platform::DdcBus& bus : buses_->list().buses) {
+    if (IOAVServiceRef object = library_.open(bus.number)) {
       object->release(object);
-      opened = true;
+      return true;
     }
-    ports_->objectRelease(service);
   }
-  ports_->objectRelease(iterator);
-  return opened;
+  return false;
 }
 
+// The buses are listed before any is written, so the wait for the slowest
+// one comes before the level is chosen and the newest level goes out.
 bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {
-  std::uint32_t iterator = 0;
-  const std::int32_t status = ports_->getMatchingServices(iterator);
-  if (status != 0) {
+  const platform::DdcBusList list = buses_->list();
+  if (list.status != 0) {
     takeLevel();
     platform::logLine("[DisplayManager] IOServiceGetMatchingServices failed: " +
-                      std::to_string(status));
+                      std::to_string(list.status));
     return false;
   }
-  const std::vector<std::uint32_t> services = drain(iterator);
-  pacing_.waitUntilDue(services);
+  std::vector<unsigned> buses;
+  for (const platform::DdcBus& bus : list.buses) {
+    buses.push_back(bus.number);
+  }
+  pacing_.waitUntilDue(buses);
   Packet bytes = packet(takeLevel());
   bool accepted = false;
-  for (std::uint32_t service : services) {
-    accepted = writeToPort(service, bytes) || accepted;
+  for (unsigned bus : buses) {
+    accepted = writeToPort(bus, bytes) || accepted;
   }
-  ports_->objectRelease(iterator);
   return accepted;
 }
 
-// The ids are taken before any port is written, so the wait for the slowest
-// port comes before the level is chosen and the newest level goes out.
-std::vector<std::uint32_t> DdcTransport::drain(std::uint32_t iterator) {
-  std::vector<std::uint32_t> services;
-  while (std::uint32_t service = ports_->iteratorNext(iterator)) {
-    services.push_back(service);
+bool DdcTransport::writeToPort(unsigned bus, Packet& bytes) {
+  IOAVServiceRef object = library_.open(bus);
+  if (object == nullptr) {
+    return false;
   }
-  return services;
-}
-
-bool DdcTransport::writeToPort(std::uint32_t service, Packet& bytes) {
-  bool accepted = false;
-  if (IOAVServiceRef object = library_.createService(service)) {
-    accepted = writeWithOneRetry(service, object, bytes);
-    object->release(object);
-  }
-  ports_->objectRelease(service);
+  const bool accepted = writeWithOneRetry(bus, object, bytes);
+  object->release(object);
   return accepted;
 }
 
-bool DdcTransport::writeWithOneRetry(std::uint32_t service, IOAVServiceRef object, Packet& bytes) {
+bool DdcTransport::writeWithOneRetry(unsigned bus, IOAVServiceRef object, Packet& bytes) {
   auto write = [&] {
     const bool accepted =
         library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress, bytes.data(),
                           static_cast<std::uint32_t>(bytes.size())) == kAccepted;
-    pacing_.noteMessage(service);
+    pacing_.noteMessage(bus);
     return accepted;
   };
   if (write()) {

@@ -10,8 +10,8 @@
 #include "display/DisplayServiceLibrary.h"
 #include "display/PortPacing.h"
 #include "platform/Clock.h"
-#include "platform/DisplayPortRegistry.h"
 #include "platform/Sleeper.h"
+#include "platform/ddc/DdcBuses.h"
 
 // Writes a brightness level to every display port as a DDC/CI Set VCP
 // Feature command for luminance (VCP 0x10), retrying a refused write once
@@ -19,7 +19,7 @@
 // functionsAvailable, used from one thread only.
 class DdcTransport {
  public:
-  DdcTransport(const std::string& libraryPath, std::shared_ptr<platform::DisplayPortRegistry> ports,
+  DdcTransport(const std::string& libraryPath, std::shared_ptr<platform::DdcBuses> buses,
                std::shared_ptr<platform::Sleeper> sleeper, std::shared_ptr<platform::Clock> clock);
 
   // Whether the DDC/CI functions were loaded; logs when they were not.
@@ -30,9 +30,9 @@ class DdcTransport {
   // nothing, so a monitor that refuses DDC/CI is not found out.
   bool anyPortOpens();
 
-  // Enumerates the ports, waits until each may be written to again, then
+  // Lists the buses, waits until each may be written to again, then
   // calls `takeLevel` once for the level to send (already clamped to 0–100);
-  // also called when enumeration fails. True when at least one port accepted
+  // also called when the list cannot be read. True when at least one port accepted
   // a write. Blocks up to 30 ms for each port that refuses.
   bool sendDDCBrightness(const std::function<std::int64_t()>& takeLevel);
 
@@ -41,12 +41,11 @@ class DdcTransport {
 
   // The six bytes after the host's source address, checksum included.
   static Packet packet(std::int64_t level);
-  std::vector<std::uint32_t> drain(std::uint32_t iterator);
-  bool writeToPort(std::uint32_t service, Packet& bytes);
-  bool writeWithOneRetry(std::uint32_t service, IOAVServiceRef object, Packet& bytes);
+  bool writeToPort(unsigned bus, Packet& bytes);
+  bool writeWithOneRetry(unsigned bus, IOAVServiceRef object, Packet& bytes);
 
   DisplayServiceLibrary library_;
-  std::shared_ptr<platform::DisplayPortRegistry> ports_;
+  std::shared_ptr<platform::DdcBuses> buses_;
   std::shared_ptr<platform::Sleeper> sleeper_;
   PortPacing pacing_;
 };

@@ -6,9 +6,9 @@
 #include "app/loop/MainQueue.h"
 #include "platform/ExecutableLocation.h"
 #include "platform/QSettingsUserDefaults.h"
-#include "platform/SessionTransferTables.h"
-#include "platform/SysfsDisplayPortRegistry.h"
 #include "platform/UsleepSleeper.h"
+#include "platform/ddc/SysfsDdcBuses.h"
+#include "platform/gamma/SessionGamma.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
   static const auto* const instance =
       new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
           Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-                   std::make_shared<platform::SysfsDisplayPortRegistry>(),
-                   platform::sessionTransferTables(), std::make_shared<platform::UsleepSleeper>(),
+                   std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
+                   std::make_shared<platform::UsleepSleeper>(),
                    std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()}));
   return *instance;
 }
@@ -59,9 +59,9 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
 DisplayManager::DisplayManager(Services services)
     : defaults_(std::move(services.defaults)),
       screens_(std::move(services.screens)),
-      transport_(services.displayServiceLibraryPath, std::move(services.ports),
+      transport_(services.displayServiceLibraryPath, std::move(services.buses),
                  std::move(services.sleeper), std::move(services.clock)),
-      gammaFallback_(std::move(services.transferTables)),
+      gammaFallback_(std::move(services.gamma)),
       writer_(transport_) {
   detectMonitorName();
   restoreRememberedLevel();

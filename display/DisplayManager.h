@@ -10,12 +10,11 @@
 #include "display/DdcWriter.h"
 #include "display/GammaFallback.h"
 #include "platform/Clock.h"
-#include "platform/DisplayPortRegistry.h"
-#include "platform/DisplayService.h"
-#include "platform/DisplayTransferTables.h"
 #include "platform/Sleeper.h"
 #include "platform/SteadyClock.h"
 #include "platform/UserDefaults.h"
+#include "platform/ddc/DdcBuses.h"
+#include "platform/gamma/GammaControl.h"
 
 // The single owner of the external monitor's brightness level: clamps it,
 // remembers it, has it written to every display port over DDC/CI off the main
@@ -25,8 +24,8 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
  public:
   struct Services {
     std::string displayServiceLibraryPath;
-    std::shared_ptr<platform::DisplayPortRegistry> ports;
-    std::shared_ptr<platform::DisplayTransferTables> transferTables;
+    std::shared_ptr<platform::DdcBuses> buses;
+    std::shared_ptr<platform::GammaControl> gamma;
     std::shared_ptr<platform::Sleeper> sleeper;
     std::shared_ptr<platform::UserDefaults> defaults;
     std::shared_ptr<ui::Screens> screens;

@@ -21,8 +21,9 @@ DisplayServiceLibrary::DisplayServiceLibrary(const std::string& path) {
   platform::logLine("[DisplayManager] Successfully loaded IOAVService symbols");
 }
 
-IOAVServiceRef DisplayServiceLibrary::createService(std::uint32_t service) const {
-  return ioavCreate(nullptr, service);
+// The library takes no allocator, and numbers its services from 1: bus + 1.
+IOAVServiceRef DisplayServiceLibrary::open(unsigned bus) const {
+  return ioavCreate(nullptr, bus + 1);
 }
 
 std::int32_t DisplayServiceLibrary::writeI2C(IOAVServiceRef object, std::uint32_t chipAddress,

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 
 // The display-service library's two DDC/CI functions, loaded by name once.
 // Both are set or neither is; the library is never unloaded.
@@ -17,8 +17,9 @@ class DisplayServiceLibrary {
 
   bool functionsLoaded() const { return ioavCreate != nullptr && ioavWrite != nullptr; }
 
-  // Only to be called when functionsLoaded().
-  IOAVServiceRef createService(std::uint32_t service) const;
+  // Only to be called when functionsLoaded(). Opens /dev/i2c-<bus>; null when
+  // it cannot be opened.
+  IOAVServiceRef open(unsigned bus) const;
   std::int32_t writeI2C(IOAVServiceRef object, std::uint32_t chipAddress, std::uint32_t dataAddress,
                         std::uint8_t* buffer, std::uint32_t length) const;
 

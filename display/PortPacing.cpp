@@ -2,10 +2,10 @@
 
 PortPacing::PortPacing(std::shared_ptr<platform::Clock> clock) : clock_(std::move(clock)) {}
 
-void PortPacing::waitUntilDue(const std::vector<std::uint32_t>& services) {
+void PortPacing::waitUntilDue(const std::vector<unsigned>& buses) {
   platform::Clock::TimePoint due;
-  for (std::uint32_t service : services) {
-    if (auto last = lastMessage_.find(service); last != lastMessage_.end()) {
+  for (unsigned bus : buses) {
+    if (auto last = lastMessage_.find(bus); last != lastMessage_.end()) {
       due = std::max(due, last->second + kMessageGap);
     }
   }
@@ -14,4 +14,4 @@ void PortPacing::waitUntilDue(const std::vector<std::uint32_t>& services) {
   }
 }
 
-void PortPacing::noteMessage(std::uint32_t service) { lastMessage_[service] = clock_->now(); }
+void PortPacing::noteMessage(unsigned bus) { lastMessage_[bus] = clock_->now(); }

@@ -8,7 +8,7 @@
 
 #include "platform/Clock.h"
 
-// Keeps each display port's messages far enough apart for its monitor. The
+// Keeps each DDC bus's messages far enough apart for its monitor. The
 // pause is measured from the end of one message to the start of the next,
 // so the monitor always has at least the whole gap.
 class PortPacing {
@@ -20,12 +20,12 @@ class PortPacing {
 
   explicit PortPacing(std::shared_ptr<platform::Clock> clock);
 
-  // Waits until every one of `services` has had the gap since its last message.
-  void waitUntilDue(const std::vector<std::uint32_t>& services);
-  // A message to `service` has just ended.
-  void noteMessage(std::uint32_t service);
+  // Waits until every one of `buses` has had the gap since its last message.
+  void waitUntilDue(const std::vector<unsigned>& buses);
+  // A message to `bus` has just ended.
+  void noteMessage(unsigned bus);
 
  private:
   std::shared_ptr<platform::Clock> clock_;
-  std::map<std::uint32_t, platform::Clock::TimePoint> lastMessage_;
+  std::map<unsigned, platform::Clock::TimePoint> lastMessage_;
 };

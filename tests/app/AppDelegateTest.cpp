@@ -47,7 +47,7 @@ struct NoLoginItem : platform::LoginItemService {
   std::optional<platform::LoginItemError> unregisterItem() override { return std::nullopt; }
 };
 
-// No display-service library is found: every level goes to the gamma tables.
+// No display-service library is found: every level goes to the gamma.
 class AppDelegateTest : public ::testing::Test {
  protected:
   void launch() {
@@ -88,8 +88,7 @@ class AppDelegateTest : public ::testing::Test {
         .stringValue();
   }
 
-  std::shared_ptr<testsupport::FakeTransferTables> tables =
-      std::make_shared<testsupport::FakeTransferTables>();
+  std::shared_ptr<testsupport::FakeGamma> tables = std::make_shared<testsupport::FakeGamma>();
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
   testsupport::FakeKeyboardServices keyboard;
   bool hasTray = true;
@@ -107,7 +106,7 @@ class AppDelegateTest : public ::testing::Test {
 // check's report, which comes at once, must reach it and drop the banner.
 TEST_F(AppDelegateTest, LaunchReportsThePermissionToThePopoverAndSetsNoLevel) {
   keyboard.access->trusted = true;
-  tables->displays = {1};
+  tables->lit = {1};
   launch();
   EXPECT_TRUE(button->image->isTemplate());
   EXPECT_EQ(popover->content->frame().height, 200);

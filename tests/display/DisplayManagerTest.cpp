@@ -10,19 +10,18 @@
 #include <map>
 #include <set>
 
-#include "platform/DisplayPortRegistry.h"
 #include "tests/display/libraries/DisplayServiceRecord.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 
 namespace {
 
-using testsupport::FakeTransferTables;
-using Applied = std::vector<FakeTransferTables::Applied>;
+using testsupport::FakeGamma;
+using Applied = std::vector<FakeGamma::Applied>;
+using Buses = std::vector<platform::DdcBus>;
 using Levels = std::vector<std::int64_t>;
 using std::chrono::milliseconds;
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-constexpr std::uint32_t kIterator = 900;
 
 // The recording library's record, reached through dlopen as the program
 // reaches the library, so both see the same loaded copy.
@@ -32,22 +31,9 @@ DisplayServiceRecord& record() {
   return *shared;
 }
 
-// Ports with the given service ids; releases and pauses go to the library's
-// timeline. Time passes only by pauses and sleeps, at once.
-struct FakePorts : platform::DisplayPortRegistry, platform::Sleeper, platform::Clock {
-  std::int32_t getMatchingServices(std::uint32_t& iterator) override {
-    iterator = kIterator;
-    next = 0;
-    return matchingStatus;
-  }
-  std::uint32_t iteratorNext(std::uint32_t iterator) override {
-    EXPECT_EQ(iterator, kIterator);
-    return next < services.size() ? services[next++] : 0;
-  }
-  void objectRelease(std::uint32_t object) override {
-    record().timeline.push_back(object == kIterator ? "release iterator"
-                                                    : "release service " + std::to_string(object));
-  }
+// The listed buses, whose pauses go to the library's timeline. Time passes
+// only by pauses and sleeps, at once.
+struct FakePorts : testsupport::FakeDdcBuses, platform::Sleeper, platform::Clock {
   void sleepMicroseconds(std::uint32_t microseconds) override {
     record().timeline.push_back("pause " + std::to_string(microseconds));
     sleepUntil(now() + std::chrono::microseconds(microseconds));
@@ -55,9 +41,6 @@ struct FakePorts : platform::DisplayPortRegistry, platform::Sleeper, platform::C
   TimePoint now() override { return time.load(); }
   void sleepUntil(TimePoint deadline) override { time = std::max(time.load(), deadline); }
 
-  std::vector<std::uint32_t> services;
-  std::int32_t matchingStatus = 0;
-  std::size_t next = 0;
   std::atomic<TimePoint> time{};
 };
 
@@ -67,7 +50,7 @@ class DisplayManagerTest : public testing::Test {
 
   std::shared_ptr<DisplayManager> makeManager(const char* library = RECORDING_DISPLAY_SERVICE) {
     return std::make_shared<DisplayManager>(
-        DisplayManager::Services{library, ports, tables, ports, defaults, screens, ports});
+        DisplayManager::Services{library, ports, gamma, ports, defaults, screens, ports});
   }
   // Sets each level in turn, letting the writer finish and the main thread
   // take its outcome; returns what was written to standard output.
@@ -88,32 +71,32 @@ class DisplayManagerTest : public testing::Test {
   }
 
   std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
-  std::shared_ptr<FakeTransferTables> tables = std::make_shared<FakeTransferTables>();
+  std::shared_ptr<FakeGamma> gamma = std::make_shared<FakeGamma>();
   std::shared_ptr<testsupport::FakeUserDefaults> defaults =
       std::make_shared<testsupport::FakeUserDefaults>();
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
 };
 
-// A stored 0 is also what a key never saved reads as. Where no port opens
-// (port 8 cannot) the restored level dims the screen at once, as the last
-// exit gave the gamma back; a monitor on a port keeps its own level and is
-// sent nothing.
+// A stored 0 is also what a key never saved reads as. Where no bus opens
+// (bus 7, service 8, cannot) the restored level dims the screen at once, as
+// the last exit gave the gamma back; a monitor on a bus keeps its own level
+// and is sent nothing.
 TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPortOpens) {
-  using Ports = std::vector<std::uint32_t>;
-  const Applied dimmed = {{4, {0.0f, 0.3f}}};
-  const std::tuple<std::int64_t, std::int64_t, Ports, Applied> cases[] = {{0, 70, {}, {}},
+  const Applied dimmed = {{4, 0.3}};
+  const Buses seven = {{7, "DP-1"}}, sevenAndSix = {{7, "DP-1"}, {6, "DP-2"}};
+  const std::tuple<std::int64_t, std::int64_t, Buses, Applied> cases[] = {{0, 70, {}, {}},
                                                                           {30, 30, {}, dimmed},
-                                                                          {30, 30, {8}, dimmed},
-                                                                          {30, 30, {8, 7}, {}},
+                                                                          {30, 30, seven, dimmed},
+                                                                          {30, 30, sevenAndSix, {}},
                                                                           {101, 70, {}, {}}};
-  tables->displays = {4};
+  gamma->lit = {4};
   record().servicesWithoutObject = {8};
   for (const auto& [stored, level, listed, applied] : cases) {
-    tables->applied.clear();
-    ports->services = listed;
+    gamma->applied.clear();
+    ports->buses = listed;
     defaults->values["Glimmerbox_Brightness"] = stored;
     EXPECT_EQ(makeManager()->currentBrightness, level) << stored;
-    EXPECT_EQ(tables->applied, applied) << stored;
+    EXPECT_EQ(gamma->applied, applied) << stored;
   }
   EXPECT_TRUE(record().writes.empty());
 }
@@ -130,7 +113,7 @@ TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) 
   const Call calls[] = {{false, -5, 0},  {false, 150, 100}, {false, 98, 98}, {true, 6, 100},
                         {false, 1, 1},   {true, -2, 0},     {false, 50, 50}, {true, kMax, 100},
                         {false, 40, 40}, {false, 40, 40}};
-  ports->services = {1};
+  ports->buses = {{0, "DP-1"}};
   auto manager = makeManager();
   Levels early, late, expected;
   manager->onBrightnessChanged = [&](std::int64_t level) { early.push_back(level); };
@@ -153,47 +136,43 @@ TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) 
   EXPECT_EQ(late, expected) << "called back for a manager that is gone";
 }
 
-// Timeline: "create N" / "no object N" for the create call, "write N -> S"
-// for a write and its status, releases of objects, services and the
-// iterator, pauses in µs. Only a failed enumeration logs.
+// Timeline: "create N" / "no object N" for the create call of service N
+// (bus N - 1), "write N -> S" for a write and its status, releases of
+// objects, pauses in µs. Only a list that cannot be read logs.
 TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
   struct Case {
-    std::vector<std::uint32_t> services;
     std::set<std::uint32_t> withoutObject;
     std::map<std::uint32_t, std::deque<std::int32_t>> statuses;
     std::string timeline;
     bool accepted;
-    std::int32_t matchingStatus = 0;
+    std::int32_t listStatus = 0;
   };
   // clang-format off
   const Case cases[] = {
-      {{1}, {}, {}, "", false, static_cast<std::int32_t>(0xE00002C7)},
-      {{1, 2}, {1, 2}, {}, "no object 1, release service 1, no object 2, release service 2, "
-       "release iterator", false},
-      {{1, 2}, {}, {{1, {-1, 0}}, {2, {-1, -1}}}, "create 1, write 1 -> -1, pause 15000, "
-       "write 1 -> 0, release object 1, release service 1, create 2, write 2 -> -1, "
-       "pause 15000, write 2 -> -1, pause 15000, release object 2, release service 2, "
-       "release iterator", true}};
+      {{}, {}, "", false, -13},
+      {{1, 2}, {}, "no object 1, no object 2", false},
+      {{}, {{1, {-1, 0}}, {2, {-1, -1}}}, "create 1, write 1 -> -1, pause 15000, "
+       "write 1 -> 0, release object 1, create 2, write 2 -> -1, pause 15000, "
+       "write 2 -> -1, pause 15000, release object 2", true}};
   // clang-format on
-  tables->displays = {4};
+  gamma->lit = {4};
+  ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.timeline);
     record().reset();
-    tables->applied.clear();
-    ports->services = c.services;
-    ports->matchingStatus = c.matchingStatus;
+    gamma->applied.clear();
+    ports->status = c.listStatus;
     record().servicesWithoutObject = c.withoutObject;
     record().writeStatuses = c.statuses;
     defaults->values.clear();  // A level restored at start would dim or list the ports.
-    EXPECT_EQ(setAndSettle(*makeManager(), {70}),
-              c.matchingStatus == 0
-                  ? ""
-                  : "[DisplayManager] IOServiceGetMatchingServices failed: -536870201\n");
+    EXPECT_EQ(
+        setAndSettle(*makeManager(), {70}),
+        c.listStatus == 0 ? "" : "[DisplayManager] IOServiceGetMatchingServices failed: -13\n");
     std::string joined;
     for (const std::string& entry : record().timeline)
       joined += (joined.empty() ? "" : ", ") + entry;
     EXPECT_EQ(joined, c.timeline);
-    EXPECT_EQ(tables->applied, (c.accepted ? Applied{} : Applied{{4, {0.0f, 0.7f}}}));
+    EXPECT_EQ(gamma->applied, (c.accepted ? Applied{} : Applied{{4, 0.7}}));
   }
   // The last case's first write: the display's address and the host's, then
   // the packet with its checksum.
@@ -205,45 +184,42 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
 // Without both functions every change logs and dims, and no port is asked.
 TEST_F(DisplayManagerTest, LoadsTheLibraryLoggingOnceAndWithoutFunctionsDimsEveryChange) {
   const std::string missing = "[DisplayManager] IOAVService functions not available\n";
-  const std::vector<float> dimmest = {0.0f, 0.1f};
-  const Applied dimmedTwice = {{2, dimmest}, {5, dimmest}, {2, dimmest}, {5, dimmest}};
+  const Applied dimmedTwice = {{2, 0.1}, {5, 0.1}, {2, 0.1}, {5, 0.1}};
   const std::pair<const char*, std::string> cases[] = {
       {RECORDING_DISPLAY_SERVICE, "Successfully loaded IOAVService symbols"},
       {CREATE_ONLY_DISPLAY_SERVICE, "Failed to find IOAVService symbols in CoreDisplay"},
       {MISSING_DISPLAY_SERVICE, "Failed to load CoreDisplay framework"}};
-  ports->services = {1};
-  tables->displays = {2, 5};
+  ports->buses = {{0, "DP-1"}};
+  gamma->lit = {2, 5};
   for (const auto& [library, loadLine] : cases) {
     SCOPED_TRACE(library);
     const bool loaded = library == cases[0].first;
-    tables->applied.clear();
+    gamma->applied.clear();
     testing::internal::CaptureStdout();
     auto manager = makeManager(library);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[DisplayManager] " + loadLine + "\n");
     EXPECT_EQ(setAndSettle(*manager, {0, 0}), loaded ? "" : missing + missing);
-    EXPECT_EQ(tables->applied, loaded ? Applied{} : dimmedTwice);
+    EXPECT_EQ(gamma->applied, loaded ? Applied{} : dimmedTwice);
   }
 }
 
-// While no port takes the level every listed display is dimmed, never below
-// ten percent; the first level a port takes again lifts the dimming, once.
-TEST_F(DisplayManagerTest, DimsEveryListedDisplayNeverBelowTenPercentUntilAPortAcceptsAgain) {
-  const std::vector<std::pair<std::int64_t, float>> cases = {{0, 0.1f}, {11, 0.11f}, {100, 1.0f}};
-  tables->displays = {3, 7};
+// While no port takes the level every lit output is dimmed, never below ten
+// percent; the first level a port takes again lifts the dimming, once, on
+// the outputs lit then.
+TEST_F(DisplayManagerTest, DimsEveryLitOutputNeverBelowTenPercentUntilAPortAcceptsAgain) {
+  const std::pair<std::int64_t, double> cases[] = {{0, 0.1}, {11, 0.11}, {100, 1.0}, {40, 0.4}};
+  gamma->lit = {3, 7};
   auto manager = makeManager();
-  for (const auto& [level, top] : cases) {
-    tables->applied.clear();
+  for (const auto& [level, fraction] : cases) {
+    gamma->applied.clear();
     setAndSettle(*manager, {level});
-    EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, top}}, {7, {0.0f, top}}})) << level;
+    EXPECT_EQ(gamma->applied, (Applied{{3, fraction}, {7, fraction}})) << level;
   }
-  tables->applied.clear();
-  tables->displaysOnSecondCall = std::vector<std::uint32_t>{3};
-  setAndSettle(*manager, {40});
-  EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, 0.4f}}})) << "list shrank between queries";
-  tables->displaysOnSecondCall.reset();
-  ports->services = {1};
+  gamma->applied.clear();
+  gamma->lit = {3};
+  ports->buses = {{0, "DP-1"}};
   setAndSettle(*manager, {60, 80});
-  EXPECT_EQ(tables->applied, (Applied{{3, {0.0f, 0.4f}}, {3, {0.0f, 1.0f}}, {7, {0.0f, 1.0f}}}));
+  EXPECT_EQ(gamma->applied, (Applied{{3, 1.0}}));
 }
 
 // Of the levels handed over while a write is on the bus only the newest goes
@@ -258,17 +234,16 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
     Levels sent, startsInMilliseconds;
     Applied applied;
   };
-  const Case cases[] = {
-      {{20, 30, 40}, {}, {10, 40}, {0, 50}, {}},
-      {{10}, {}, {10, 10}, {0, 50}, {}},
-      {{20}, {-1, -1, -1, -1}, {10, 10, 20, 20}, {0, 15, 65, 80}, {{3, {0.0f, 0.2f}}}}};
-  ports->services = {1};
-  tables->displays = {3};
+  const Case cases[] = {{{20, 30, 40}, {}, {10, 40}, {0, 50}, {}},
+                        {{10}, {}, {10, 10}, {0, 50}, {}},
+                        {{20}, {-1, -1, -1, -1}, {10, 10, 20, 20}, {0, 15, 65, 80}, {{3, 0.2}}}};
+  ports->buses = {{0, "DP-1"}};
+  gamma->lit = {3};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.during) + testing::PrintToString(c.statuses));
     record().reset();
     record().writeStatuses = {{1, c.statuses}};
-    tables->applied.clear();
+    gamma->applied.clear();
     // Level 10's first write waits on the writer's thread while `during` is
     // handed over; each write notes when it began, in the ports' time.
     std::promise<void> reached, release;
@@ -293,7 +268,7 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
     Levels starts;
     for (auto time : times) starts.push_back((time - times.front()) / milliseconds(1));
     EXPECT_EQ(starts, c.startsInMilliseconds);
-    EXPECT_EQ(tables->applied, c.applied);
+    EXPECT_EQ(gamma->applied, c.applied);
   }
 }
 

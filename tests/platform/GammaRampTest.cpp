@@ -5,36 +5,30 @@
 #include <utility>
 #include <vector>
 
-#include "platform/GammaRamp.h"
+#include "platform/gamma/GammaRamp.h"
 
 namespace {
 
-struct Case {
-  const char* name;
-  std::size_t size;
-  std::vector<float> table;
-  std::vector<std::pair<std::size_t, std::uint16_t>> expectedEntries;
-};
-
-TEST(GammaRamp, InterpolatesTheTableLinearlyAcrossTheRamp) {
-  const std::vector<Case> cases = {
-      {"full brightness", 256, {0.0f, 1.0f}, {{0, 0}, {1, 257}, {128, 32896}, {255, 65535}}},
-      {"one entry takes the table's start", 1, {0.25f, 1.0f}, {{0, 16384}}},
-      {"longer tables",
-       5,
-       {0.0f, 1.0f, 0.0f},
-       {{0, 0}, {1, 32768}, {2, 65535}, {3, 32768}, {4, 0}}},
-      {"values outside 0 to 1 are clamped", 3, {-0.5f, 2.0f}, {{0, 0}, {1, 32768}, {2, 65535}}},
-      {"not a number counts as 0", 3, {NAN, NAN}, {{0, 0}, {1, 0}, {2, 0}}},
+TEST(GammaRamp, RisesLinearlyToTheFractionOfFullScale) {
+  struct Case {
+    std::size_t size;
+    double fraction;
+    std::vector<std::pair<std::size_t, std::uint16_t>> entries;
+  };
+  const Case cases[] = {
+      {256, 1.0, {{0, 0}, {1, 257}, {128, 32896}, {255, 65535}}},
+      {256, 0.3, {{0, 0}, {128, 9869}, {255, 19661}}},
+      {256, 0.1, {{255, 6554}}},
+      {1, 0.5, {{0, 0}}},
+      {3, 2.0, {{1, 32768}, {2, 65535}}},
+      {3, -0.5, {{1, 0}, {2, 0}}},
+      {3, NAN, {{1, 0}, {2, 0}}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<std::uint16_t> ramp =
-        platform::gammaRampFromTable(c.size, c.table.size(), c.table.data());
+    SCOPED_TRACE(testing::Message() << c.size << " entries to " << c.fraction);
+    const std::vector<std::uint16_t> ramp = platform::gammaRamp(c.size, c.fraction);
     ASSERT_EQ(ramp.size(), c.size);
-    for (const auto& [index, value] : c.expectedEntries) {
-      EXPECT_EQ(ramp[index], value) << "entry " << index;
-    }
+    for (const auto& [index, value] : c.entries) EXPECT_EQ(ramp[index], value) << index;
   }
 }
 

@@ -66,7 +66,7 @@ class MenuBarViewControllerTest : public ::testing::Test {
     screens->list = {{"DELL U2720Q", {}, {}}};
     displayManager = std::make_shared<DisplayManager>(
         DisplayManager::Services{"/nonexistent/libglimmerbox-displayservice.so", nullptr,
-                                 std::make_shared<testsupport::FakeTransferTables>(), nullptr,
+                                 std::make_shared<testsupport::FakeGamma>(), nullptr,
                                  std::make_shared<testsupport::FakeUserDefaults>(), screens});
     displayManager->onBrightnessChanged = [this](std::int64_t level) {
       if (controller) controller->updateBrightnessUI(level);

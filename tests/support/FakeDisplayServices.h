@@ -1,8 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -10,41 +7,36 @@
 #include <vector>
 
 #include "app/ui/Screens.h"
-#include "platform/DisplayTransferTables.h"
 #include "platform/UserDefaults.h"
+#include "platform/ddc/DdcBuses.h"
+#include "platform/gamma/GammaControl.h"
 
-// Stand-ins for the display manager's gamma tables, defaults and screens,
+// Stand-ins for the display manager's buses, gamma, defaults and screens,
 // shared by the tests and benchmarks that build a DisplayManager.
 namespace testsupport {
 
-// Active displays (a different list on the second query if set) and each
-// table applied; red, green and blue must be the same table.
-struct FakeTransferTables : platform::DisplayTransferTables {
+struct FakeDdcBuses : platform::DdcBuses {
+  explicit FakeDdcBuses(std::vector<platform::DdcBus> listed = {}) : buses(std::move(listed)) {}
+  platform::DdcBusList list() override { return {status, buses}; }
+  std::vector<platform::DdcBus> buses;
+  std::int32_t status = 0;
+};
+
+// Lit outputs, and each fraction set on one.
+struct FakeGamma : platform::GammaControl {
   struct Applied {
-    std::uint32_t display;
-    std::vector<float> table;
+    std::uint32_t output;
+    double fraction;
     friend bool operator==(const Applied&, const Applied&) = default;
   };
 
-  std::int32_t getActiveDisplayList(std::uint32_t max, std::uint32_t* ids,
-                                    std::uint32_t& count) override {
-    const auto& now = ids == nullptr ? displays : displaysOnSecondCall.value_or(displays);
-    count = std::min<std::uint32_t>(ids == nullptr ? UINT32_MAX : max, now.size());
-    if (ids != nullptr) std::copy_n(now.begin(), count, ids);
-    return 0;
-  }
-  std::int32_t setDisplayTransferByTable(std::uint32_t display, std::uint32_t size,
-                                         const float* red, const float* green,
-                                         const float* blue) override {
-    const std::vector<float> table(red, red + size);
-    EXPECT_EQ(std::vector<float>(green, green + size), table);
-    EXPECT_EQ(std::vector<float>(blue, blue + size), table);
-    applied.push_back({display, table});
-    return 0;
+  std::vector<std::uint32_t> outputs() override { return lit; }
+  bool setBrightness(std::uint32_t output, double fraction) override {
+    applied.push_back({output, fraction});
+    return true;
   }
 
-  std::vector<std::uint32_t> displays;
-  std::optional<std::vector<std::uint32_t>> displaysOnSecondCall;
+  std::vector<std::uint32_t> lit;
   std::vector<Applied> applied;
 };
 

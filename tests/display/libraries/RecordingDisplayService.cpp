@@ -1,6 +1,6 @@
 #include <string>
 
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 #include "tests/display/libraries/DisplayServiceRecord.h"
 
 namespace {

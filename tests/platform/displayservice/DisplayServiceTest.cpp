@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 #include "tests/platform/displayservice/fakebus/FakeI2cBus.h"
 
 // Refusals, unplugging and the lock's waits are checked against the kernel

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "display/DisplayManager.h"
-#include "platform/SysfsDisplayPortRegistry.h"
 #include "platform/UsleepSleeper.h"
+#include "platform/ddc/SysfsDdcBuses.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 #include "tests/vm/support/FakeMonitor.h"
@@ -42,13 +42,12 @@ TEST(DisplayManagerOverTheKernel, ADragLandsOnBusyMonitorsWithoutSoftwareDimming
     std::ofstream(connector / "status") << "connected\n";
     fs::create_symlink(fs::canonical("/sys/bus/i2c/devices/i2c-" + bus), connector / "ddc");
   }
-  auto tables = std::make_shared<testsupport::FakeTransferTables>();
-  auto manager = std::make_shared<DisplayManager>(
-      DisplayManager::Services{GLIMMERBOX_DISPLAY_SERVICE_LIBRARY,
-                               std::make_shared<platform::SysfsDisplayPortRegistry>(root), tables,
-                               std::make_shared<platform::UsleepSleeper>(),
-                               std::make_shared<testsupport::FakeUserDefaults>(),
-                               std::make_shared<testsupport::FakeScreens>()});
+  auto tables = std::make_shared<testsupport::FakeGamma>();
+  auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
+      GLIMMERBOX_DISPLAY_SERVICE_LIBRARY, std::make_shared<platform::SysfsDdcBuses>(root), tables,
+      std::make_shared<platform::UsleepSleeper>(),
+      std::make_shared<testsupport::FakeUserDefaults>(),
+      std::make_shared<testsupport::FakeScreens>()});
   for (const char* mode : {"nak", "ignore"}) {
     SCOPED_TRACE(mode);
     vmtest::FakeMonitor::setBusyWindow(mode);

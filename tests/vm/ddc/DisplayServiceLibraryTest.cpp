@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 #include "tests/vm/support/FakeMonitor.h"
 
 // The display-service library as the program loads it, writing to the fake

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/displayservice/SystemCalls.h"
+#include "platform/ddc/displayservice/SystemCalls.h"
 
 namespace testsupport {
 

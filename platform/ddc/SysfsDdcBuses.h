@@ -1,16 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <vector>
+
+#include "platform/ddc/DdcBuses.h"
 
 namespace platform {
-
-// The I2C buses that lead to external monitors, as read from sysfs.
-struct DisplayBuses {
-  std::int32_t status = 0;  // 0, or a negative errno when sysfs could not be read.
-  std::vector<unsigned> buses;
-};
 
 // Reads the connected DRM connectors under `sysfsRoot` (normally /sys) and
 // takes each one's DDC bus, in order of card, then connector name. Built-in
@@ -19,6 +13,13 @@ struct DisplayBuses {
 // controllers and docking stations are listed after them, except adapters
 // known to hang or corrupt hardware when probed. Each bus appears once. No
 // /sys/class/drm at all is no buses and status 0.
-DisplayBuses discoverDisplayBuses(const std::filesystem::path& sysfsRoot);
+class SysfsDdcBuses : public DdcBuses {
+ public:
+  explicit SysfsDdcBuses(std::filesystem::path sysfsRoot = "/sys");
+  DdcBusList list() override;
+
+ private:
+  const std::filesystem::path sysfsRoot_;
+};
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/RunOnQuit.h"
+#include "platform/gamma/RunOnQuit.h"
 
 #include <QCoreApplication>
 

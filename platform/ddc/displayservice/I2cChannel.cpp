@@ -1,4 +1,4 @@
-#include "platform/displayservice/I2cChannel.h"
+#include "platform/ddc/displayservice/I2cChannel.h"
 
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
@@ -10,7 +10,7 @@
 #include <new>
 #include <string>
 
-#include "platform/displayservice/SystemCalls.h"
+#include "platform/ddc/displayservice/SystemCalls.h"
 
 namespace displayservice {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 
 #include <cerrno>
 
-#include "platform/displayservice/I2cChannel.h"
+#include "platform/ddc/displayservice/I2cChannel.h"
 
 extern "C" {
 

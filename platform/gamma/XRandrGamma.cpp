@@ -1,17 +1,16 @@
-#include "platform/XRandrDisplayTransferTables.h"
+#include "platform/gamma/XRandrGamma.h"
 
-#include "platform/RunOnQuit.h"
+#include "platform/gamma/RunOnQuit.h"
 
 // After Qt: Xlib defines macros (None, Bool, Status) that Qt's headers use as names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <map>
 #include <vector>
 
-#include "platform/GammaRamp.h"
+#include "platform/gamma/GammaRamp.h"
 
 namespace platform {
 namespace {
@@ -73,7 +72,7 @@ bool applyRamp(Display* display, RRCrtc crtc, const Ramp& ramp) {
 
 }  // namespace
 
-struct XRandrDisplayTransferTables::Impl {
+struct XRandrGamma::Impl {
   std::string displayName;
   Display* display = nullptr;
   bool triedToConnect = false;
@@ -137,47 +136,34 @@ struct XRandrDisplayTransferTables::Impl {
   }
 };
 
-XRandrDisplayTransferTables::XRandrDisplayTransferTables(std::string displayName)
-    : impl_(std::make_unique<Impl>()) {
+XRandrGamma::XRandrGamma(std::string displayName) : impl_(std::make_unique<Impl>()) {
   impl_->displayName = std::move(displayName);
 }
 
-XRandrDisplayTransferTables::~XRandrDisplayTransferTables() {
-  restoreOriginalRamps();
+XRandrGamma::~XRandrGamma() {
+  restore();
   if (impl_->display != nullptr) {
     XCloseDisplay(impl_->display);
   }
 }
 
-std::int32_t XRandrDisplayTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
-                                                               std::uint32_t* displays,
-                                                               std::uint32_t& count) {
+std::vector<std::uint32_t> XRandrGamma::outputs() {
   const std::vector<RRCrtc> crtcs = impl_->activeCrtcs();
-  return answerDisplayList({crtcs.begin(), crtcs.end()}, maxDisplays, displays, count);
+  return {crtcs.begin(), crtcs.end()};
 }
 
-std::int32_t XRandrDisplayTransferTables::setDisplayTransferByTable(std::uint32_t display,
-                                                                    std::uint32_t tableSize,
-                                                                    const float* red,
-                                                                    const float* green,
-                                                                    const float* blue) {
-  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
-    return -EINVAL;
-  }
+bool XRandrGamma::setBrightness(std::uint32_t output, double fraction) {
   if (impl_->connection() == nullptr) {
-    return -ENODEV;
+    return false;
   }
-  const int size = impl_->prepareCrtc(display);
+  const int size = impl_->prepareCrtc(output);
   if (size == 0) {
-    return -ENODEV;
+    return false;
   }
-  const auto entries = static_cast<std::size_t>(size);
-  const Ramp ramp{gammaRampFromTable(entries, tableSize, red),
-                  gammaRampFromTable(entries, tableSize, green),
-                  gammaRampFromTable(entries, tableSize, blue)};
-  return applyRamp(impl_->display, display, ramp) ? 0 : -EIO;
+  const std::vector<std::uint16_t> channel = gammaRamp(static_cast<std::size_t>(size), fraction);
+  return applyRamp(impl_->display, output, Ramp{channel, channel, channel});
 }
 
-void XRandrDisplayTransferTables::restoreOriginalRamps() { impl_->restoreAll(); }
+void XRandrGamma::restore() { impl_->restoreAll(); }
 
 }  // namespace platform

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/DisplayService.h"
+#include "platform/ddc/DisplayService.h"
 
 namespace displayservice {
 

@@ -1,4 +1,4 @@
-#include "platform/MutterGammaTransferTables.h"
+#include "platform/gamma/MutterGamma.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -6,13 +6,12 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <algorithm>
-#include <cerrno>
 #include <map>
 #include <optional>
 #include <vector>
 
-#include "platform/GammaRamp.h"
-#include "platform/RunOnQuit.h"
+#include "platform/gamma/GammaRamp.h"
+#include "platform/gamma/RunOnQuit.h"
 
 namespace platform {
 namespace {
@@ -96,15 +95,14 @@ bool writeRamps(uint serial, std::uint32_t crtc, const Ramps& ramps) {
       0);
 }
 
-Ramp rampOf(qsizetype size, std::uint32_t tableSize, const float* table) {
-  const std::vector<std::uint16_t> ramp =
-      gammaRampFromTable(static_cast<std::size_t>(size), tableSize, table);
+Ramp rampOf(qsizetype size, double fraction) {
+  const std::vector<std::uint16_t> ramp = gammaRamp(static_cast<std::size_t>(size), fraction);
   return Ramp(ramp.begin(), ramp.end());
 }
 
 }  // namespace
 
-struct MutterGammaTransferTables::Impl {
+struct MutterGamma::Impl {
   std::map<std::uint32_t, Ramps> originalRamps;
   RunOnQuit restoreOnQuit{[this] { restore(originalRamps); }};
 
@@ -131,54 +129,37 @@ struct MutterGammaTransferTables::Impl {
   }
 };
 
-std::unique_ptr<MutterGammaTransferTables> MutterGammaTransferTables::connect() {
+std::unique_ptr<MutterGamma> MutterGamma::connect() {
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
   if (bus == nullptr || !bus->isServiceRegistered(kService)) {
     return nullptr;
   }
   qDBusRegisterMetaType<Ramp>();
-  return std::unique_ptr<MutterGammaTransferTables>(
-      new MutterGammaTransferTables(std::make_unique<Impl>()));
+  return std::unique_ptr<MutterGamma>(new MutterGamma(std::make_unique<Impl>()));
 }
 
-MutterGammaTransferTables::MutterGammaTransferTables(std::unique_ptr<Impl> impl)
-    : impl_(std::move(impl)) {}
+MutterGamma::MutterGamma(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-MutterGammaTransferTables::~MutterGammaTransferTables() { restoreOriginalRamps(); }
+MutterGamma::~MutterGamma() { restore(); }
 
-std::int32_t MutterGammaTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
-                                                             std::uint32_t* displays,
-                                                             std::uint32_t& count) {
-  return answerDisplayList(readResources().activeCrtcs, maxDisplays, displays, count);
-}
+std::vector<std::uint32_t> MutterGamma::outputs() { return readResources().activeCrtcs; }
 
-std::int32_t MutterGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
-                                                                  std::uint32_t tableSize,
-                                                                  const float* red,
-                                                                  const float* green,
-                                                                  const float* blue) {
-  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
-    return -EINVAL;
-  }
-  if (isFullRangeTable(tableSize, red) && isFullRangeTable(tableSize, green) &&
-      isFullRangeTable(tableSize, blue)) {
+bool MutterGamma::setBrightness(std::uint32_t output, double fraction) {
+  if (fraction >= 1.0) {
     // The ramps from before, which may carry GNOME's night light.
-    if (const auto saved = impl_->originalRamps.find(display);
-        saved != impl_->originalRamps.end()) {
+    if (const auto saved = impl_->originalRamps.find(output); saved != impl_->originalRamps.end()) {
       impl_->restore({*saved});
     }
-    return 0;
+    return true;
   }
-  const std::optional<Ramps> original = impl_->original(display);
+  const std::optional<Ramps> original = impl_->original(output);
   if (!original) {
-    return -ENODEV;
+    return false;
   }
-  const qsizetype size = original->red.size();
-  const Ramps dimmed{rampOf(size, tableSize, red), rampOf(size, tableSize, green),
-                     rampOf(size, tableSize, blue)};
-  return writeRamps(readResources().serial, display, dimmed) ? 0 : -EIO;
+  const Ramp dimmed = rampOf(original->red.size(), fraction);
+  return writeRamps(readResources().serial, output, Ramps{dimmed, dimmed, dimmed});
 }
 
-void MutterGammaTransferTables::restoreOriginalRamps() { impl_->restore(impl_->originalRamps); }
+void MutterGamma::restore() { impl_->restore(impl_->originalRamps); }
 
 }  // namespace platform

@@ -7,13 +7,12 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <cerrno>
 #include <csignal>
 #include <string>
 #include <vector>
 
 #include "platform/TerminationSignals.h"
-#include "platform/XRandrDisplayTransferTables.h"
+#include "platform/gamma/XRandrGamma.h"
 
 // Last: Xlib's macros (None, Bool) clash with names in the headers above.
 #include <X11/Xlib.h>
@@ -61,13 +60,8 @@ class XvfbServer {
   pid_t pid_ = -1;
 };
 
-void dim(platform::XRandrDisplayTransferTables& tables, std::uint32_t crtc, float level) {
-  const float table[] = {0.0f, level};
-  ASSERT_EQ(tables.setDisplayTransferByTable(crtc, 2, table, table, table), 0);
-}
-
 // Reads ramps on a connection of its own, as another client sees them.
-class XRandrDisplayTransferTables : public ::testing::Test {
+class XRandrGamma : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(server_.name.empty()) << "Xvfb did not start";
@@ -110,46 +104,39 @@ class XRandrDisplayTransferTables : public ::testing::Test {
   Ramp original_;
 };
 
-TEST_F(XRandrDisplayTransferTables, DimsEachActiveCrtcThenRestoresTheRampFromBeforeTheFirstChange) {
+TEST_F(XRandrGamma, DimsEachActiveCrtcThenRestoresTheRampFromBeforeTheFirstChange) {
   {
-    platform::XRandrDisplayTransferTables tables(server_.name);
-    std::uint32_t displays[4], count = 0;  // The two-step query is in the Wayland tables' test.
-    ASSERT_EQ(tables.getActiveDisplayList(4, displays, count), 0);
-    ASSERT_EQ(std::vector(displays, displays + count),
-              std::vector<std::uint32_t>{static_cast<std::uint32_t>(crtc_)});
+    platform::XRandrGamma gamma(server_.name);
+    ASSERT_EQ(gamma.outputs(), std::vector<std::uint32_t>{static_cast<std::uint32_t>(crtc_)});
 
     // A first dim shows in tests/app/end_to_end.sh; a second must land too,
     // and leave the ramp from before the first as the one to restore.
-    dim(tables, crtc_, 0.5f);
-    dim(tables, crtc_, 0.1f);
+    ASSERT_TRUE(gamma.setBrightness(crtc_, 0.5));
+    ASSERT_TRUE(gamma.setBrightness(crtc_, 0.1));
     EXPECT_EQ(ramp().back(), 6554);
 
     // A CRTC gone with its monitor fails the call instead of ending the process.
-    const float table[] = {0.0f, 0.5f};
-    EXPECT_EQ(tables.setDisplayTransferByTable(0x1fffff, 2, table, table, table), -ENODEV);
+    EXPECT_FALSE(gamma.setBrightness(0x1fffff, 0.5));
   }
   EXPECT_EQ(ramp(), original_);
 }
 
-TEST(XRandrDisplayTransferTablesWithoutX, HasNoActiveDisplaysAndNoError) {
-  platform::XRandrDisplayTransferTables tables(":65000");  // No server listens there.
-  std::uint32_t count = 7;
-  EXPECT_EQ(tables.getActiveDisplayList(0, nullptr, count), 0);
-  EXPECT_EQ(count, 0u);
-  const float table[] = {0.0f, 0.5f};
-  EXPECT_EQ(tables.setDisplayTransferByTable(1, 2, table, table, table), -ENODEV);
+TEST(XRandrGammaWithoutX, HasNoOutputsAndNoError) {
+  platform::XRandrGamma gamma(":65000");  // No server listens there.
+  EXPECT_TRUE(gamma.outputs().empty());
+  EXPECT_FALSE(gamma.setBrightness(1, 0.5));
 }
 
 // The child gets SIGTERM while dimmed; its event loop must end the normal way
 // and the ramp must be back before the process exits.
-TEST_F(XRandrDisplayTransferTables, RestoresTheRampsWhenTerminatedBySignal) {
+TEST_F(XRandrGamma, RestoresTheRampsWhenTerminatedBySignal) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   constexpr int kRestored = 0, kNotRestored = 1, kSignalIgnored = 2;
   constexpr int kSafetyTimeoutMilliseconds = 10000;
   EXPECT_EXIT(
       {
-        platform::XRandrDisplayTransferTables tables(server_.name);
-        dim(tables, crtc_, 0.2f);
+        platform::XRandrGamma gamma(server_.name);
+        if (!gamma.setBrightness(crtc_, 0.2)) std::_Exit(kNotRestored);
         platform::quitApplicationOnTerminationSignals();
         QTimer::singleShot(0, [] { std::raise(SIGTERM); });
         QTimer::singleShot(kSafetyTimeoutMilliseconds, [] { std::_Exit(kSignalIgnored); });

@@ -1,4 +1,4 @@
-#include "platform/displayservice/SystemCalls.h"
+#include "platform/ddc/displayservice/SystemCalls.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -3,7 +3,6 @@
 #include <wayland-server.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -11,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/WaylandGammaTransferTables.h"
+#include "platform/gamma/WlrootsGamma.h"
 #include "wlr-gamma-control-unstable-v1-server.h"
 
 namespace {
@@ -130,45 +129,33 @@ class GammaCompositor {
   std::thread thread_;
 };
 
-class WaylandGammaTransferTablesTest : public ::testing::Test {
+class WlrootsGammaTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string runtime = ::testing::TempDir() + "/gamma-XXXXXX";
     ::setenv("XDG_RUNTIME_DIR", ::mkdtemp(runtime.data()), 1);
     compositor_ = std::make_unique<GammaCompositor>();
-    tables_ = platform::WaylandGammaTransferTables::connect(compositor_->socket);
-    ASSERT_NE(tables_, nullptr);
+    gamma_ = platform::WlrootsGamma::connect(compositor_->socket);
+    ASSERT_NE(gamma_, nullptr);
   }
 
-  // Also a round trip: afterwards the compositor has seen every request.
-  std::vector<std::uint32_t> activeDisplays() {
-    std::uint32_t count = 0;
-    EXPECT_EQ(tables_->getActiveDisplayList(0, nullptr, count), 0);
-    std::vector<std::uint32_t> displays(count);
-    EXPECT_EQ(tables_->getActiveDisplayList(count, displays.data(), count), 0);
-    displays.resize(count);
-    return displays;
-  }
-
-  void setAll(const std::vector<std::uint32_t>& displays, float top) {
-    const float table[] = {0.0f, top};
-    for (std::uint32_t display : displays) {
-      EXPECT_EQ(tables_->setDisplayTransferByTable(display, 2, table, table, table), 0);
-    }
-    activeDisplays();
+  // Then a round trip: afterwards the compositor has seen every request.
+  void setAll(const std::vector<std::uint32_t>& outputs, double fraction) {
+    for (std::uint32_t output : outputs) EXPECT_TRUE(gamma_->setBrightness(output, fraction));
+    gamma_->outputs();
   }
 
   std::unique_ptr<GammaCompositor> compositor_;
-  std::unique_ptr<platform::WaylandGammaTransferTables> tables_;
+  std::unique_ptr<platform::WlrootsGamma> gamma_;
 };
 
 // Holding an output's gamma keeps night-light programs from it, so it is
 // held only while dimmed; the compositor restores the ramps on letting go.
-TEST_F(WaylandGammaTransferTablesTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileDimmed) {
-  const std::vector<std::uint32_t> displays = activeDisplays();
+TEST_F(WlrootsGammaTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileDimmed) {
+  const std::vector<std::uint32_t> displays = gamma_->outputs();
   ASSERT_EQ(displays.size(), 2u);
   EXPECT_EQ(compositor_->output(0).controls, 0) << "listing holds nothing";
-  setAll(displays, 0.3f);
+  setAll(displays, 0.3);
   for (std::size_t index : {0, 1}) {
     const GammaCompositor::Output output = compositor_->output(index);
     EXPECT_EQ(output.controls, 1);
@@ -179,30 +166,28 @@ TEST_F(WaylandGammaTransferTablesTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileD
       EXPECT_EQ(output.ramps[channel * kRampSize + 128], output.ramps[128]);
     }
   }
-  setAll(displays, 1.0f);
+  setAll(displays, 1.0);
   EXPECT_EQ(compositor_->output(0).controls, 0);
-  setAll(displays, 0.5f);
-  tables_->restoreOriginalRamps();
-  activeDisplays();
+  setAll(displays, 0.5);
+  gamma_->restore();
+  gamma_->outputs();
   EXPECT_EQ(compositor_->output(1).controls, 0);
-  setAll(displays, 0.5f);
-  tables_.reset();
+  setAll(displays, 0.5);
+  gamma_.reset();
   for (int wait = 0; wait < 200 && compositor_->output(1).controls != 0; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_EQ(compositor_->output(0).controls + compositor_->output(1).controls, 0);
 }
 
-TEST_F(WaylandGammaTransferTablesTest, RefusesOutputsItCannotDim) {
-  const std::vector<std::uint32_t> before = activeDisplays();
+TEST_F(WlrootsGammaTest, RefusesOutputsItCannotDim) {
+  const std::vector<std::uint32_t> before = gamma_->outputs();
   ASSERT_EQ(before.size(), 2u);
-  const float table[] = {0.0f, 0.5f};
   compositor_->holdOutput0ByOther();
   compositor_->unplugOutput1();
-  EXPECT_EQ(activeDisplays(), std::vector<std::uint32_t>{before[0]});
-  EXPECT_EQ(tables_->setDisplayTransferByTable(before[0], 2, table, table, table), -ENODEV);
-  EXPECT_EQ(tables_->setDisplayTransferByTable(before[1], 2, table, table, table), -ENODEV);
-  EXPECT_EQ(tables_->setDisplayTransferByTable(before[0], 0, table, table, table), -EINVAL);
+  EXPECT_EQ(gamma_->outputs(), std::vector<std::uint32_t>{before[0]});
+  EXPECT_FALSE(gamma_->setBrightness(before[0], 0.5));
+  EXPECT_FALSE(gamma_->setBrightness(before[1], 0.5));
 }
 
 }  // namespace

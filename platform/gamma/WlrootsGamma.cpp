@@ -1,17 +1,16 @@
-#include "platform/WaylandGammaTransferTables.h"
+#include "platform/gamma/WlrootsGamma.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <map>
 #include <vector>
 
-#include "platform/GammaRamp.h"
-#include "platform/RunOnQuit.h"
+#include "platform/gamma/GammaRamp.h"
+#include "platform/gamma/RunOnQuit.h"
 #include "wlr-gamma-control-unstable-v1-client.h"
 
 namespace platform {
@@ -55,7 +54,7 @@ int rampFile(const std::vector<std::uint16_t>& ramps) {
 
 }  // namespace
 
-struct WaylandGammaTransferTables::Impl {
+struct WlrootsGamma::Impl {
   wl_display* display = nullptr;
   wl_registry* registry = nullptr;
   zwlr_gamma_control_manager_v1* manager = nullptr;
@@ -159,23 +158,22 @@ struct WaylandGammaTransferTables::Impl {
     wl_display_flush(display);
   }
 
-  std::int32_t send(Output& output, const std::vector<std::uint16_t>& ramps) {
+  bool send(Output& output, const std::vector<std::uint16_t>& ramps) {
     const int fd = rampFile(ramps);
     if (fd < 0) {
-      return -EIO;
+      return false;
     }
     zwlr_gamma_control_v1_set_gamma(output.control, fd);
     ::close(fd);
     if (!roundtrip() || output.failed) {
       letGo(output);
-      return -EIO;
+      return false;
     }
-    return 0;
+    return true;
   }
 };
 
-std::unique_ptr<WaylandGammaTransferTables> WaylandGammaTransferTables::connect(
-    const std::string& displayName) {
+std::unique_ptr<WlrootsGamma> WlrootsGamma::connect(const std::string& displayName) {
   auto impl = std::make_unique<Impl>();
   impl->display = wl_display_connect(displayName.empty() ? nullptr : displayName.c_str());
   if (impl->display == nullptr) {
@@ -186,59 +184,46 @@ std::unique_ptr<WaylandGammaTransferTables> WaylandGammaTransferTables::connect(
   if (!impl->roundtrip() || impl->manager == nullptr) {
     return nullptr;
   }
-  return std::unique_ptr<WaylandGammaTransferTables>(
-      new WaylandGammaTransferTables(std::move(impl)));
+  return std::unique_ptr<WlrootsGamma>(new WlrootsGamma(std::move(impl)));
 }
 
-WaylandGammaTransferTables::WaylandGammaTransferTables(std::unique_ptr<Impl> impl)
-    : impl_(std::move(impl)) {}
+WlrootsGamma::WlrootsGamma(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-WaylandGammaTransferTables::~WaylandGammaTransferTables() = default;
+WlrootsGamma::~WlrootsGamma() = default;
 
-std::int32_t WaylandGammaTransferTables::getActiveDisplayList(std::uint32_t maxDisplays,
-                                                              std::uint32_t* displays,
-                                                              std::uint32_t& count) {
-  std::vector<std::uint32_t> active;
+std::vector<std::uint32_t> WlrootsGamma::outputs() {
+  std::vector<std::uint32_t> names;
   impl_->roundtrip();  // Outputs plugged or unplugged since the last call.
   impl_->eraseGoneOutputs();
   for (const auto& [name, output] : impl_->outputs) {
-    active.push_back(name);
+    names.push_back(name);
   }
-  return answerDisplayList(active, maxDisplays, displays, count);
+  return names;
 }
 
-std::int32_t WaylandGammaTransferTables::setDisplayTransferByTable(std::uint32_t display,
-                                                                   std::uint32_t tableSize,
-                                                                   const float* red,
-                                                                   const float* green,
-                                                                   const float* blue) {
-  if (tableSize == 0 || red == nullptr || green == nullptr || blue == nullptr) {
-    return -EINVAL;
-  }
+bool WlrootsGamma::setBrightness(std::uint32_t output, double fraction) {
   impl_->eraseGoneOutputs();
-  const auto found = impl_->outputs.find(display);
+  const auto found = impl_->outputs.find(output);
   if (found == impl_->outputs.end()) {
-    return -ENODEV;
+    return false;
   }
-  if (isFullRangeTable(tableSize, red) && isFullRangeTable(tableSize, green) &&
-      isFullRangeTable(tableSize, blue)) {
+  if (fraction >= 1.0) {
     letGo(found->second);  // The compositor's own ramps, and night-light programs, come back.
     wl_display_flush(impl_->display);
-    return 0;
+    return true;
   }
   if (!impl_->hold(found->second)) {
-    return -ENODEV;
+    return false;
   }
-  const std::size_t size = found->second.rampSize;
+  const std::vector<std::uint16_t> channel = gammaRamp(found->second.rampSize, fraction);
   std::vector<std::uint16_t> ramps;
-  ramps.reserve(size * kChannels);
-  for (const float* table : {red, green, blue}) {
-    const std::vector<std::uint16_t> ramp = gammaRampFromTable(size, tableSize, table);
-    ramps.insert(ramps.end(), ramp.begin(), ramp.end());
+  ramps.reserve(channel.size() * kChannels);
+  for (std::uint32_t i = 0; i < kChannels; ++i) {
+    ramps.insert(ramps.end(), channel.begin(), channel.end());
   }
   return impl_->send(found->second, ramps);
 }
 
-void WaylandGammaTransferTables::restoreOriginalRamps() { impl_->letGoOfAll(); }
+void WlrootsGamma::restore() { impl_->letGoOfAll(); }
 
 }  // namespace platform

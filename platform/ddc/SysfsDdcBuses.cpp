@@ -1,4 +1,4 @@
-#include "platform/DisplayBusDiscovery.h"
+#include "platform/ddc/SysfsDdcBuses.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -159,28 +159,29 @@ class Discovery {
  public:
   explicit Discovery(fs::path root) : root_(std::move(root)) {}
 
-  DisplayBuses run() {
+  DdcBusList run() {
     std::vector<Connector> connectors;
     if (const int error = listConnectors(root_ / "class" / "drm", connectors); error != 0) {
-      return DisplayBuses{-error, {}};
+      return DdcBusList{-error, {}};
     }
     for (const Connector& connector : connectors) {
       if (const int error = addConnector(connector); error != 0) {
-        return DisplayBuses{-error, {}};
+        return DdcBusList{-error, {}};
       }
     }
     if (needsAdapterFallback_) {
       if (const int error = addMonitorAdapters(); error != 0) {
-        return DisplayBuses{-error, {}};
+        return DdcBusList{-error, {}};
       }
     }
-    return DisplayBuses{0, std::move(buses_)};
+    return DdcBusList{0, std::move(buses_)};
   }
 
  private:
-  void add(unsigned bus) {
-    if (std::find(buses_.begin(), buses_.end(), bus) == buses_.end()) {
-      buses_.push_back(bus);
+  void add(unsigned bus, const std::string& connector) {
+    if (std::none_of(buses_.begin(), buses_.end(),
+                     [bus](const DdcBus& listed) { return listed.number == bus; })) {
+      buses_.push_back(DdcBus{bus, connector});
     }
   }
 
@@ -198,7 +199,7 @@ class Discovery {
         builtInBuses_.insert(*bus);
       }
     } else if (bus) {
-      add(*bus);
+      add(*bus, connector.name);
     } else {
       needsAdapterFallback_ = true;
     }
@@ -219,7 +220,7 @@ class Discovery {
     std::sort(adapters.begin(), adapters.end());
     for (unsigned bus : adapters) {
       if (!builtInBuses_.contains(bus) && leadsToMonitors(bus)) {
-        add(bus);
+        add(bus, "");
       }
     }
     return 0;
@@ -245,15 +246,15 @@ class Discovery {
   }
 
   fs::path root_;
-  std::vector<unsigned> buses_;
+  std::vector<DdcBus> buses_;
   std::set<unsigned> builtInBuses_;
   bool needsAdapterFallback_ = false;
 };
 
 }  // namespace
 
-DisplayBuses discoverDisplayBuses(const std::filesystem::path& sysfsRoot) {
-  return Discovery(sysfsRoot).run();
-}
+SysfsDdcBuses::SysfsDdcBuses(std::filesystem::path sysfsRoot) : sysfsRoot_(std::move(sysfsRoot)) {}
+
+DdcBusList SysfsDdcBuses::list() { return Discovery(sysfsRoot_).run(); }
 
 }  // namespace platform
