@@ -46,7 +46,7 @@ std::int64_t saturatingSum(std::int64_t current, std::int64_t delta) {
 
 std::shared_ptr<DisplayManager> DisplayManager::shared() {
   // Never destroyed: after exit() from Qt's X11 plugin (the display went
-  // away) its gamma tables could not be put back through the dead connection.
+  // away) its gamma ramps could not be put back through the dead connection.
   static const auto* const instance =
       new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
           Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),

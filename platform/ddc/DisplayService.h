@@ -20,8 +20,8 @@ typedef struct GlimmerboxAVService {
 typedef GlimmerboxAVService* IOAVServiceRef;
 
 // `allocator` is unused (kept for the call's shape). `service` is a non-zero
-// service id: the number of a DDC bus (DdcBuses.h) plus one, so
-// service 5 opens /dev/i2c-4 (read-write, close-on-exec). Returns a new
+// service id: the number of a DDC bus (DdcBuses.h) plus one, so service 5
+// opens /dev/i2c-4 (read-write, close-on-exec). Returns a new
 // object, or null for id 0, or when the bus is gone or access is denied.
 IOAVServiceRef IOAVServiceCreateWithService(void* allocator, uint32_t service);
 
