@@ -2,10 +2,11 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace ui {
 
 class StatusBarButton;
-class View;
 
 // A transient window under a status item's icon: it closes by itself when
 // the user clicks anywhere outside it or presses Escape. Its size follows its
@@ -14,7 +15,8 @@ class PopoverWindow {
  public:
   virtual ~PopoverWindow() = default;
 
-  virtual void setContentView(std::shared_ptr<View> view) = 0;
+  // The content stays its caller's: the window gives it back when it goes.
+  virtual void setContentView(QWidget* content) = 0;
 
   // True while shown, and also for a moment after a click outside closed it:
   // that click may have been on the status item's icon, whose action then

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+// The popover's root: draws what is not a control (the display, sun and
+// warning figures, the banner's tinted box, the divider) under the controls
+// that are its children, and takes the height of the banner's state.
+class PopoverView : public QWidget {
+ public:
+  PopoverView();
+
+  bool bannerShown() const { return bannerShown_; }
+  void setBannerShown(bool shown);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void paintBanner(QPainter& painter) const;
+  void paintDivider(QPainter& painter) const;
+
+  bool bannerShown_ = false;
+};
