@@ -1,13 +1,14 @@
 #include "popover/MenuBarViewController.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "app/ui/Application.h"
 #include "display/DisplayManager.h"
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
@@ -49,7 +50,11 @@ MenuBarViewController::Dependencies sharedDependencies() {
           platform::XdgAutostartLoginItem::userEntryPath(),
           platform::XdgAutostartLoginItem::runningExecutable()),
       [](std::int64_t level) { BrightnessHUD::shared()->show(level); },
-      [] { ui::Application::shared()->terminate(); },
+      // Queued, so it reaches a loop that is not running yet.
+      [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+      },
   };
 }
 
