@@ -32,7 +32,7 @@ class PopoverWindow {
   // area, which closes when it loses the focus.
   virtual void showAsWindow() = 0;
   // Gives the popover the keyboard focus.
-  virtual void makeKeyWindow() = 0;
+  virtual void takeFocus() = 0;
 };
 
 std::unique_ptr<PopoverWindow> makePopoverWindow();

@@ -178,7 +178,7 @@ void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTr
   shell.closeOnOutsidePress(*windowHandle(), *screen, [this] { performClose(); });
 }
 
-void PopoverWindowPopup::makeKeyWindow() {
+void PopoverWindowPopup::takeFocus() {
   activateWindow();
   setFocus(Qt::PopupFocusReason);
 }

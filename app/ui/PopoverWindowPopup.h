@@ -29,7 +29,7 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
   void performClose() override;
   void showRelativeTo(const StatusBarButton& button) override;
   void showAsWindow() override;
-  void makeKeyWindow() override;
+  void takeFocus() override;
 
  protected:
   bool event(QEvent* event) override;

@@ -35,7 +35,7 @@ struct FakePopover : ui::PopoverWindow {
   void performClose() override { shown = false; }
   void showRelativeTo(const ui::StatusBarButton& b) override { anchor = &b, shown = true; }
   void showAsWindow() override { anchor = nullptr, shown = true; }
-  void makeKeyWindow() override { focused = shown; }
+  void takeFocus() override { focused = shown; }
   QWidget* content = nullptr;
   const ui::StatusBarButton* anchor = nullptr;
   bool shown = false, focused = false;
