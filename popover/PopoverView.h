@@ -9,7 +9,6 @@ class PopoverView : public QWidget {
  public:
   PopoverView();
 
-  bool bannerShown() const { return bannerShown_; }
   void setBannerShown(bool shown);
 
  protected:

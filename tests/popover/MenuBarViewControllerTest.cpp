@@ -1,8 +1,7 @@
 #include "popover/MenuBarViewController.h"
 
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,27 +33,16 @@ struct FakeLoginItems : platform::LoginItemService {
   Outcome failure;
 };
 
-// The popover's controls, found as a user finds them: by their text.
-struct Controls {
-  explicit Controls(QWidget* root) : root(root) {}
-  template <typename T>
-  T& withText(const QString& text) const {
-    for (T* control : root->findChildren<T*>()) {
-      if (control->text() == text) return *control;
-    }
-    throw std::runtime_error("no control " + text.toStdString());
+// A button found as a user finds it: by its text.
+QPushButton& button(QWidget* root, const QString& text) {
+  for (QPushButton* button : root->findChildren<QPushButton*>()) {
+    if (button->text() == text) return *button;
   }
-  QLabel& title() const { return *labels().at(0); }
-  QLabel& percent() const { return *labels().at(1); }
-  QSlider& slider() const { return *root->findChild<QSlider*>(); }
-  QPushButton& preset(int level) const { return withText<QPushButton>(QString("%1%").arg(level)); }
-  QCheckBox& checkbox() const { return *root->findChild<QCheckBox*>(); }
-  QPushButton& grant() const { return withText<QPushButton>("Grant"); }
-  QPushButton& quit() const { return withText<QPushButton>("Quit Glimmerbox"); }
-  QList<QLabel*> labels() const { return root->findChildren<QLabel*>(); }
+  throw std::runtime_error("no button " + text.toStdString());
+}
 
-  QWidget* root;
-};
+// The level text, next to the title.
+QString levelShown(QWidget* root) { return root->findChildren<QLabel*>().at(1)->text(); }
 
 // Moves the slider's knob as a drag would.
 void dragSlider(QSlider& slider, double value) {
@@ -86,8 +74,6 @@ class MenuBarViewControllerTest : public ::testing::Test {
   // Level callbacks still queued must not reach the next test.
   void TearDown() override { testsupport::drainMainQueue(); }
 
-  Controls controls() { return Controls(controller->view()); }
-
   testsupport::FakeKeyboardServices keyboard;
   std::shared_ptr<FakeLoginItems> loginItems = std::make_shared<FakeLoginItems>();
   std::shared_ptr<DisplayManager> displayManager;
@@ -96,61 +82,54 @@ class MenuBarViewControllerTest : public ::testing::Test {
   int terminations = 0;
 };
 
-TEST_F(MenuBarViewControllerTest, UpdatesBeforeTheViewExistsChangeNothingAndTheViewIsBuiltOnce) {
-  loginItems->current = Status::enabled;
+// Updates before the view exists change nothing; a banner report then
+// builds it in the reported state (the interceptor here is not trusted).
+// Drawn as a person sees it, in either state and after switching back.
+TEST_F(MenuBarViewControllerTest, TheViewIsBuiltOnceAndTheBannerSwitchesItsLayout) {
   controller->updateBrightnessUI(5);
-  controller->updateDisplayInfo();
-  controller->updateLaunchAtLoginState();
-
-  const Controls built = controls();
-  EXPECT_EQ(built.title().text(), "DELL U2720Q");
-  EXPECT_EQ(built.percent().text(), "70%");
-  EXPECT_DOUBLE_EQ(sliderLevel(built.slider()), 70);
-  EXPECT_TRUE(built.checkbox().isChecked());
-  EXPECT_EQ(controller->view(), built.root);
-}
-
-// Drawn as a person sees it, in either state and after switching back and
-// forth; a report before the view exists builds it in the reported state.
-TEST_F(MenuBarViewControllerTest, TheBannerSwitchesBetweenTheTwoLayouts) {
+  controller->updatePermissionBanner(true);
+  QWidget* view = controller->view();
+  EXPECT_EQ(view->findChildren<QLabel*>().at(0)->text(), "DELL U2720Q");
+  EXPECT_EQ(levelShown(view), "70%");
   const std::pair<bool, const char*> sequence[] = {
       {true, "popover.png"}, {false, "popover-banner.png"}, {true, "popover.png"}};
-  controller->updatePermissionBanner(true);
   for (const auto& [isTrusted, reference] : sequence) {
     controller->updatePermissionBanner(isTrusted);
-    EXPECT_THAT(
-        testsupport::differingRegions(testsupport::rendered(*controller->view()), reference),
-        testing::IsEmpty())
+    EXPECT_THAT(testsupport::differingRegions(testsupport::rendered(*view), reference),
+                testing::IsEmpty())
         << reference;
   }
+  EXPECT_EQ(controller->view(), view);
 }
 
 TEST_F(MenuBarViewControllerTest, SliderRoundsHalvesAwayFromZeroAndNeverShowsTheHud) {
-  struct Case {
-    double dragged;
-    std::int64_t level;
-  } cases[] = {{49.5, 50}, {49.49, 49}, {0.5, 1}, {0.49, 0}, {100, 100}};
-  const Controls built = controls();
-  for (const Case& c : cases) {
-    dragSlider(built.slider(), c.dragged);
-    EXPECT_EQ(displayManager->currentBrightness, c.level) << c.dragged;
-    EXPECT_EQ(built.percent().text(), QString("%1%").arg(c.level));
-    EXPECT_DOUBLE_EQ(sliderLevel(built.slider()), c.dragged) << "moved before the callback";
+  const std::pair<double, std::int64_t> cases[] = {
+      {49.5, 50}, {49.49, 49}, {0.5, 1}, {0.49, 0}, {100, 100}};
+  QSlider& slider = *controller->view()->findChild<QSlider*>();
+  for (const auto& [dragged, level] : cases) {
+    dragSlider(slider, dragged);
+    EXPECT_EQ(displayManager->currentBrightness, level) << dragged;
+    EXPECT_EQ(levelShown(controller->view()), QString("%1%").arg(level));
+    EXPECT_DOUBLE_EQ(sliderLevel(slider), dragged) << "moved before the callback";
     testsupport::drainMainQueue();
-    EXPECT_DOUBLE_EQ(sliderLevel(built.slider()), static_cast<double>(c.level));
+    EXPECT_DOUBLE_EQ(sliderLevel(slider), static_cast<double>(level));
   }
   EXPECT_TRUE(hudLevels.empty());
 }
 
-TEST_F(MenuBarViewControllerTest, PresetsSetLevelSliderTextAndShowTheHud) {
-  const Controls built = controls();
+TEST_F(MenuBarViewControllerTest, PresetsSetTheLevelAndShowTheHudGrantAndQuitAct) {
+  QWidget* view = controller->view();
   for (int level : {100, 25, 50, 75}) {
-    built.preset(level).click();
+    button(view, QString("%1%").arg(level)).click();
     EXPECT_EQ(displayManager->currentBrightness, level);
-    EXPECT_EQ(built.percent().text(), QString("%1%").arg(level));
-    EXPECT_DOUBLE_EQ(sliderLevel(built.slider()), level);
+    EXPECT_EQ(levelShown(view), QString("%1%").arg(level));
+    EXPECT_DOUBLE_EQ(sliderLevel(*view->findChild<QSlider*>()), level);
   }
   EXPECT_EQ(hudLevels, (std::vector<std::int64_t>{100, 25, 50, 75}));
+  button(view, "Grant").click();
+  button(view, "Quit Glimmerbox").click();
+  EXPECT_EQ(keyboard.opener->opened, std::vector{keyboard.services().accessHelpUrl});
+  EXPECT_EQ(terminations, 1);
 }
 
 TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStatusOnFailure) {
@@ -159,24 +138,16 @@ TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStat
       {Status::enabled, false, "Successfully unregistered launch at login", false},
       {Status::notRegistered, true, "Error toggling launch at login: disk full", false},
       {Status::enabled, true, "Error toggling launch at login: disk full", true}};
-  const Controls built = controls();
+  QCheckBox& checkbox = *controller->view()->findChild<QCheckBox*>();
   for (const auto& [before, fails, line, after] : cases) {
     loginItems->current = before;
     loginItems->failure = fails ? Outcome(platform::LoginItemError{"disk full"}) : std::nullopt;
     controller->updateLaunchAtLoginState();
     testing::internal::CaptureStdout();
-    built.checkbox().click();
+    checkbox.click();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[Glimmerbox] " + line + "\n");
-    EXPECT_EQ(built.checkbox().isChecked(), after) << line;
+    EXPECT_EQ(checkbox.isChecked(), after) << line;
   }
-}
-
-TEST_F(MenuBarViewControllerTest, GrantOpensTheAccessHelpAndQuitTerminates) {
-  const Controls built = controls();
-  built.grant().click();
-  built.quit().click();
-  EXPECT_EQ(keyboard.opener->opened, std::vector{keyboard.services().accessHelpUrl});
-  EXPECT_EQ(terminations, 1);
 }
 
 }  // namespace
