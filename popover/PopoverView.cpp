@@ -24,7 +24,10 @@ constexpr double kSeparatorAlpha = 0.15;
 
 }  // namespace
 
-PopoverView::PopoverView() {
+PopoverView::PopoverView()
+    : secondary_(popover_controls::textColour(popover_controls::kSecondaryAlpha)),
+      tertiary_(popover_controls::textColour(popover_controls::kTertiaryAlpha)),
+      orange_(popover_controls::orange()) {
   setAttribute(Qt::WA_NoSystemBackground);
   resize(layout::kWidth, layout::kHeightWithAccess);
 }
@@ -39,11 +42,9 @@ void PopoverView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   Glyphs::paint(painter, Glyphs::display, layout::kDisplayIcon, kDisplayPointSize, kMedium,
-                popover_controls::textColour(popover_controls::kSecondaryAlpha));
-  Glyphs::paint(painter, Glyphs::dimSun, layout::kMinIcon, kSymbolPointSize, kRegular,
-                popover_controls::textColour(popover_controls::kTertiaryAlpha));
-  Glyphs::paint(painter, Glyphs::sun, layout::kMaxIcon, kSymbolPointSize, kRegular,
-                popover_controls::textColour(popover_controls::kSecondaryAlpha));
+                secondary_);
+  Glyphs::paint(painter, Glyphs::dimSun, layout::kMinIcon, kSymbolPointSize, kRegular, tertiary_);
+  Glyphs::paint(painter, Glyphs::sun, layout::kMaxIcon, kSymbolPointSize, kRegular, secondary_);
   if (bannerShown_) {
     paintBanner(painter);
   }
@@ -52,20 +53,21 @@ void PopoverView::paintEvent(QPaintEvent*) {
 
 // The border lies inside the box.
 void PopoverView::paintBanner(QPainter& painter) const {
-  const QColor orange = popover_controls::orange();
   const QRectF box = QRectF(layout::kBanner).adjusted(0.5, 0.5, -0.5, -0.5);
   QPainterPath shape;
   shape.addRoundedRect(box, kBannerCornerRadius - 0.5, kBannerCornerRadius - 0.5);
-  QColor fill = orange;
+  QColor fill = orange_;
   fill.setAlphaF(kBannerFillAlpha);
-  QColor border = orange;
+  QColor border = orange_;
   border.setAlphaF(kBannerBorderAlpha);
   painter.fillPath(shape, fill);
   painter.strokePath(shape, QPen(border, 1));
-  Glyphs::paint(painter, Glyphs::warning, layout::kWarningIcon, kSymbolPointSize, kRegular, orange);
+  Glyphs::paint(painter, Glyphs::warning, layout::kWarningIcon, kSymbolPointSize, kRegular,
+                orange_);
 }
 
-// A hairline across the view, kept to its one row of pixels.
+// A hairline across the view, kept to its one row of pixels, in the
+// palette's colour of the moment.
 void PopoverView::paintDivider(QPainter& painter) const {
   const QRect line = layout::kDivider.translated(0, height() - layout::kHeightWithAccess);
   const double y = QRectF(line).center().y();

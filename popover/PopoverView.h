@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 
 // The popover's root: draws what is not a control (the display, sun and
@@ -19,4 +20,8 @@ class PopoverView : public QWidget {
   void paintDivider(QPainter& painter) const;
 
   bool bannerShown_ = false;
+  // Taken from the palette when the view is built, as the labels' are.
+  const QColor secondary_;
+  const QColor tertiary_;
+  const QColor orange_;
 };
