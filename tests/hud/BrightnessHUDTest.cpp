@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QPalette>
+#include <QWindow>
 
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
@@ -21,10 +23,15 @@ class BrightnessHUDTest : public ::testing::Test {
   QWidget& window = hud->window();
 };
 
-// Centred 110 pixels above the main screen's visible lower edge (a panel
-// along the bottom of the test's 800 x 600 screen here), over a blurred
-// picture of what lies behind; without a main screen it stays where it was.
+// Centred 110 pixels above the main screen's visible lower edge, over a
+// blurred picture of what lies behind (a black window here); without a main
+// screen it stays where it was.
 TEST_F(BrightnessHUDTest, ShowsTheLevelInACapsuleAboveTheVisibleLowerEdge) {
+  QWidget behind;
+  behind.setPalette(QPalette(Qt::black));
+  behind.setGeometry(0, 0, 800, 600);
+  behind.show();
+  ASSERT_TRUE(testsupport::runLoopUntil([&] { return behind.windowHandle()->isExposed(); }, 1s));
   screens->main = ui::Screen{"Virtual", {}, {0, 0, 220, 710}};
   hud->show(50);
   EXPECT_EQ(window.geometry(), QRect(0, 550, 220, 50));
