@@ -10,7 +10,7 @@ class StatusBarButton;
 
 // A transient window under a status item's icon: it closes by itself when
 // the user clicks anywhere outside it or presses Escape. Its size follows its
-// content view.
+// content widget.
 class PopoverWindow {
  public:
   virtual ~PopoverWindow() = default;
