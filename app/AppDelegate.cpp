@@ -200,7 +200,7 @@ void AppDelegate::openPopover() {
   } else {
     popover->showAsWindow();
   }
-  popover->makeKeyWindow();
+  popover->takeFocus();
 }
 
 void AppDelegate::screensChanged() {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/loop/ScreenParametersObserver.h"
-#include "app/ui/Application.h"
 #include "app/ui/PopoverWindow.h"
 #include "app/ui/StatusItem.h"
 #include "display/DisplayManager.h"
@@ -18,8 +17,7 @@
 // brightness-key reports into brightness steps, and hosts the tray item and
 // its popover. Must be owned by a std::shared_ptr: the key interceptor, the
 // level callback and the tray action hold it weakly.
-class AppDelegate : public ui::ApplicationDelegate,
-                    public KeyboardInterceptorDelegate,
+class AppDelegate : public KeyboardInterceptorDelegate,
                     public std::enable_shared_from_this<AppDelegate> {
  public:
   // What the controller is built from. `system()` takes the shared components
@@ -49,9 +47,9 @@ class AppDelegate : public ui::ApplicationDelegate,
   std::unique_ptr<ui::PopoverWindow> popover;
   std::shared_ptr<MenuBarViewController> menuBarVC;
 
-  // The launch notification: creates the tray item and the popover, wires
-  // the components together and, last, checks the input permission.
-  void applicationDidFinishLaunching() override;
+  // Called once the event loop runs: creates the tray item and the popover,
+  // wires the components together and, last, checks the input permission.
+  void applicationDidFinishLaunching();
 
   void didChangeBrightness(bool isUp, bool isFineGrained) override;
   void didUpdatePermissionStatus(bool isTrusted) override;

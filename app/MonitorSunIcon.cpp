@@ -1,66 +1,66 @@
 #include "app/MonitorSunIcon.h"
 
+#include <QIconEngine>
+#include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 #include <numbers>
 
-#include "app/ui/BezierPath.h"
-#include "app/ui/Color.h"
-
 namespace {
 
-// The figure's space, in points, origin lower left.
-constexpr double iconSide = 18.0;
-constexpr ui::Point sunCentre{9.0, 10.75};  // The centre of the monitor's body.
-constexpr double sunRadius = 1.9;
+constexpr double kGrid = 18.0;
+constexpr QPointF kSunCentre{9.0, 7.25};  // The centre of the monitor's screen.
+constexpr double kSunRadius = 1.9;
 // Rays begin 0.8 outside the disc and are 1.3 long.
-constexpr double rayInnerRadius = 2.7;
-constexpr double rayOuterRadius = 4.0;
-constexpr int rayCount = 8;
+constexpr double kRayInnerRadius = 2.7;
+constexpr double kRayOuterRadius = 4.0;
+constexpr int kRayCount = 8;
 
-void strokeLine(ui::Point from, ui::Point to, double lineWidth, ui::LineCapStyle cap) {
-  ui::BezierPath line;
+void strokeLine(QPainter& painter, QPointF from, QPointF to, double width, Qt::PenCapStyle cap) {
+  QPainterPath line;
   line.moveTo(from);
   line.lineTo(to);
-  line.setLineWidth(lineWidth);
-  line.setLineCapStyle(cap);
-  line.stroke();
+  painter.strokePath(line, QPen(Qt::black, width, Qt::SolidLine, cap, Qt::MiterJoin));
 }
 
-void drawMonitor() {
-  ui::BezierPath body = ui::BezierPath::roundedRect({1.0, 5.0, 16.0, 11.5}, 2.0, 2.0);
-  body.setLineWidth(1.3);
-  body.stroke();
-  strokeLine({9.0, 5.0}, {9.0, 2.2}, 1.4, ui::LineCapStyle::Butt);    // Neck.
-  strokeLine({5.5, 2.0}, {12.5, 2.0}, 1.3, ui::LineCapStyle::Round);  // Base.
+void drawMonitor(QPainter& painter) {
+  QPainterPath body;
+  body.addRoundedRect(QRectF(1.0, 1.5, 16.0, 11.5), 2.0, 2.0);
+  painter.strokePath(body, QPen(Qt::black, 1.3, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  strokeLine(painter, {9.0, 13.0}, {9.0, 15.8}, 1.4, Qt::FlatCap);    // Neck.
+  strokeLine(painter, {5.5, 16.0}, {12.5, 16.0}, 1.3, Qt::RoundCap);  // Base.
 }
 
-ui::Point onCircle(double radius, double angle) {
-  return {sunCentre.x + radius * std::cos(angle), sunCentre.y + radius * std::sin(angle)};
+QPointF onCircle(double radius, double angle) {
+  return kSunCentre + QPointF(radius * std::cos(angle), -radius * std::sin(angle));
 }
 
-void drawSun() {
-  ui::BezierPath::oval(
-      {sunCentre.x - sunRadius, sunCentre.y - sunRadius, 2 * sunRadius, 2 * sunRadius})
-      .fill();
-  for (int k = 0; k < rayCount; ++k) {
-    double angle = k * std::numbers::pi / 4;
-    strokeLine(onCircle(rayInnerRadius, angle), onCircle(rayOuterRadius, angle), 0.9,
-               ui::LineCapStyle::Round);
+void drawSun(QPainter& painter) {
+  QPainterPath disc;
+  disc.addEllipse(kSunCentre, kSunRadius, kSunRadius);
+  painter.fillPath(disc, Qt::black);
+  for (int k = 0; k < kRayCount; ++k) {
+    const double angle = k * std::numbers::pi / 4;
+    strokeLine(painter, onCircle(kRayInnerRadius, angle), onCircle(kRayOuterRadius, angle), 0.9,
+               Qt::RoundCap);
   }
 }
 
-bool drawMonitorSun(ui::Rect /*destination*/) {
-  ui::Color::black().setStroke();
-  ui::Color::black().setFill();
-  drawMonitor();
-  drawSun();
-  return true;
-}
+class MonitorSunEngine : public QIconEngine {
+ public:
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(rect.topLeft());
+    painter->scale(rect.width() / kGrid, rect.height() / kGrid);
+    drawMonitor(*painter);
+    drawSun(*painter);
+    painter->restore();
+  }
+
+  QIconEngine* clone() const override { return new MonitorSunEngine; }
+};
 
 }  // namespace
 
-std::shared_ptr<ui::Image> createMonitorSunIcon() {
-  auto image = ui::Image::drawn({iconSide, iconSide}, false, drawMonitorSun);
-  image->setTemplate(true);
-  return image;
-}
+QIcon createMonitorSunIcon() { return QIcon(new MonitorSunEngine); }

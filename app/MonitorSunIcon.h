@@ -1,10 +1,8 @@
 #pragma once
 
-#include <memory>
+#include <QIcon>
 
-#include "app/ui/Image.h"
-
-// The tray icon: a monitor with a sun on its screen, 18 × 18 points, drawn
-// from vector primitives each time it is rendered. Black on transparent and
-// marked as a template, so the tray shows its shape in the tray's colour.
-std::shared_ptr<ui::Image> createMonitorSunIcon();
+// The tray icon: a monitor with a sun on its screen, drawn from vector
+// primitives at whatever size is asked, on an 18 × 18 grid. Black on
+// transparent: the tray keeps only its shape and fills that in its colour.
+QIcon createMonitorSunIcon();

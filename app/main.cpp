@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QMetaObject>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include "app/BrightnessBusObject.h"
 #include "app/CommandLine.h"
 #include "app/InstanceCommands.h"
-#include "app/ui/Application.h"
 #include "platform/SessionDisplay.h"
 #include "platform/SessionInstance.h"
 #include "platform/TerminationSignals.h"
@@ -17,8 +18,7 @@ namespace {
 // An autostart entry can run before the session's display is up.
 constexpr std::chrono::seconds kDisplayPatience{5};
 
-// Holds the controller for the life of the process; the application's
-// delegate reference does not own it. Never destroyed: Qt's X11 plugin ends
+// Holds the controller for the life of the process. Never destroyed: Qt's X11 plugin ends
 // the process with exit() when the display goes away (the session ends), and
 // the controller's windows cannot be torn down after that.
 std::shared_ptr<AppDelegate>& appDelegate = *new std::shared_ptr<AppDelegate>;
@@ -48,7 +48,13 @@ int runTrayProgram() {
     std::fprintf(stderr, "%s\n", displayProblem.c_str());
     return EXIT_FAILURE;
   }
-  std::shared_ptr<ui::Application> application = ui::Application::shared();
+  // Never destroyed either; it keeps references to its arguments. The tray
+  // utility has no main window, so it lives on when its last window closes.
+  static int qtArgc = 1;
+  static char qtName[] = "glimmerbox";
+  static char* qtArgv[] = {qtName, nullptr};
+  new QApplication(qtArgc, qtArgv);
+  QApplication::setQuitOnLastWindowClosed(false);
   platform::SessionInstance instance(&openPopoverForLaterStart, &answerCommand);
   switch (instance.claim()) {
     case platform::SessionInstance::Claim::handedOver:
@@ -79,10 +85,12 @@ int runTrayProgram() {
   appDelegate->addLevelObserver([&instance](std::int64_t level) {
     instance.tellFollowers(InstanceCommands::levelLine(level));
   });
-  application->setDelegate(appDelegate);
+  // Launches once the loop runs, before any other event.
+  QMetaObject::invokeMethod(
+      qApp, [] { appDelegate->applicationDidFinishLaunching(); }, Qt::QueuedConnection);
   // Calls are answered on the loop; one that beats the launch finds no popover yet.
   busObject = BrightnessBusObject::publish(appDelegate);
-  application->run();
+  QApplication::exec();
   endProcess(EXIT_SUCCESS);
 }
 

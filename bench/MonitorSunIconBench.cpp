@@ -5,14 +5,13 @@
 #include <QPixmap>
 
 #include "app/MonitorSunIcon.h"
-#include "app/ui/ImageBridge.h"
 
 // What one tray repaint costs: the icon has no pixels of its own, so every
-// rendering runs its drawing handler anew, at 1x (18 px) and 2x (36 px).
+// rendering draws it anew, at 1x (18 px) and 2x (36 px).
 namespace {
 
 void BM_RenderTrayIcon(benchmark::State& state) {
-  const QIcon icon = ui::bridge::iconOf(createMonitorSunIcon(), Qt::black);
+  const QIcon icon = createMonitorSunIcon();
   const double scale = static_cast<double>(state.range(0));
   for (auto _ : state) {
     QPixmap pixmap = icon.pixmap(QSize(18, 18), scale);

@@ -1,12 +1,14 @@
 #include "popover/MenuBarViewController.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "app/ui/Application.h"
-#include "app/ui/Box.h"
-#include "app/ui/Image.h"
-#include "app/ui/Slider.h"
 #include "display/DisplayManager.h"
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
@@ -15,23 +17,30 @@
 #include "platform/XdgAutostartLoginItem.h"
 #include "popover/PopoverControls.h"
 #include "popover/PopoverLayout.h"
+#include "popover/PopoverView.h"
 
 namespace layout = popover_layout;
+using popover_controls::button;
+using popover_controls::font;
 using popover_controls::label;
-using popover_controls::smallRoundedButton;
-using popover_controls::symbolView;
+using popover_controls::textColour;
 
 namespace {
 
-constexpr double kSliderMinimum = 0;
-constexpr double kSliderMaximum = 100;
-constexpr ui::SymbolConfiguration kDisplaySymbolConfiguration{14, ui::FontWeight::Medium};
-// The banner's tint: faint enough to keep its text readable in both themes.
-constexpr double kBannerFillAlpha = 0.15;
-constexpr double kBannerBorderAlpha = 0.35;
-constexpr double kBannerCornerRadius = 8;
+// Qt sliders hold whole numbers; this many steps across 0 to 100 % lets a
+// drag land between whole levels (49.5).
+constexpr int kSliderPositions = 10000;
+QFont titleFont() { return font(13, QFont::DemiBold); }
 
-void setY(ui::View& view, double y) { view.setFrameOrigin({view.frame().x, y}); }
+// The recessed presets sit flat in their row and show a soft well under the
+// pointer and while pressed.
+constexpr char kPresetStyle[] =
+    "QPushButton { border: none; border-radius: 5px; padding: 0px;"
+    " background: rgba(128, 128, 128, 36); }"
+    "QPushButton:hover { background: rgba(128, 128, 128, 64); }"
+    "QPushButton:pressed { background: rgba(128, 128, 128, 96); }";
+
+QString levelString(std::int64_t level) { return QString::fromStdString(levelText(level)); }
 
 MenuBarViewController::Dependencies sharedDependencies() {
   return {
@@ -41,7 +50,11 @@ MenuBarViewController::Dependencies sharedDependencies() {
           platform::XdgAutostartLoginItem::userEntryPath(),
           platform::XdgAutostartLoginItem::runningExecutable()),
       [](std::int64_t level) { BrightnessHUD::shared()->show(level); },
-      [] { ui::Application::shared()->terminate(); },
+      // Queued, so it reaches a loop that is not running yet.
+      [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+      },
   };
 }
 
@@ -54,168 +67,91 @@ MenuBarViewController::MenuBarViewController(Dependencies dependencies)
       keyboardInterceptor_(std::move(dependencies.keyboardInterceptor)),
       loginItems_(std::move(dependencies.loginItems)),
       showHud_(std::move(dependencies.showHud)),
-      terminate_(std::move(dependencies.terminate)),
-      actionTarget_(std::make_shared<MenuBarViewController*>(this)) {}
+      terminate_(std::move(dependencies.terminate)) {}
 
-MenuBarViewController::~MenuBarViewController() { actionTarget_.reset(); }
+MenuBarViewController::~MenuBarViewController() = default;
 
-std::shared_ptr<ui::View> MenuBarViewController::view() {
+QWidget* MenuBarViewController::view() {
   if (!rootView_) {
     loadView();
   }
-  return rootView_;
+  return rootView_.get();
 }
 
 void MenuBarViewController::loadView() {
-  rootView_ = std::make_shared<ui::View>(layout::kRootFrame);
-  rootView_->setWantsLayer(true);
-  setupUI();
-  updateDisplayInfo();
-  updatePermissionBanner(keyboardInterceptor_->isTrusted());
-  updateLaunchAtLoginState();
-}
-
-void MenuBarViewController::setupUI() {
+  rootView_ = std::make_unique<PopoverView>();
   addTitleRow();
   addSliderRow();
   addPresetRow();
   addCheckboxRow();
   addPermissionBanner();
   addBottomRow();
+  updateDisplayInfo();
+  updatePermissionBanner(keyboardInterceptor_->isTrusted());
+  updateLaunchAtLoginState();
 }
 
 void MenuBarViewController::addTitleRow() {
-  auto displayIcon = std::make_shared<ui::ImageView>(layout::kDisplayIcon);
-  if (auto symbol = ui::Image::systemSymbol("display", "Display")) {
-    displayIcon->setImage(symbol->withSymbolConfiguration(kDisplaySymbolConfiguration));
-  }
-  displayIcon->setContentTintColor(ui::Color::secondaryLabel());
-  addTopRowView(displayIcon);
-
-  titleLabel_ = label(layout::kTitleLabel, "", ui::Font::systemFont(13, ui::FontWeight::Semibold));
-  titleLabel_->setLineBreakMode(ui::LineBreakMode::TruncatingTail);
-  addTopRowView(titleLabel_);
-
-  percentLabel_ = label(layout::kPercentLabel, "",
-                        ui::Font::monospacedDigitSystemFont(13, ui::FontWeight::Bold));
-  percentLabel_->setAlignment(ui::TextAlignment::Right);
-  addTopRowView(percentLabel_);
+  titleLabel_ = label(rootView_.get(), layout::kTitleLabel, {}, titleFont(), textColour());
+  percentLabel_ = label(rootView_.get(), layout::kPercentLabel, {}, font(13, QFont::Bold),
+                        textColour(), Qt::AlignRight);
 }
 
 void MenuBarViewController::addSliderRow() {
-  addTopRowView(symbolView(layout::kMinIcon, "sun.min", "Min", ui::Color::tertiaryLabel()));
-
-  slider_ = std::make_shared<ui::Slider>(static_cast<double>(displayManager_->currentBrightness),
-                                         kSliderMinimum, kSliderMaximum,
-                                         action(&MenuBarViewController::sliderChanged));
-  slider_->setFrame(layout::kSlider);
-  slider_->setContinuous(true);
-  addTopRowView(slider_);
-
-  addTopRowView(symbolView(layout::kMaxIcon, "sun.max.fill", "Max", ui::Color::secondaryLabel()));
+  slider_ = new QSlider(Qt::Horizontal, rootView_.get());
+  slider_->setGeometry(layout::kSlider);
+  slider_->setRange(0, kSliderPositions);
+  QObject::connect(slider_, &QSlider::valueChanged,
+                   [this](int position) { sliderChanged(position); });
 }
 
 void MenuBarViewController::addPresetRow() {
-  for (std::size_t i = 0; i < layout::kPresetLevels.size(); ++i) {
-    const std::int64_t level = layout::kPresetLevels[i];
-    auto preset =
-        ui::Button::pushButton(levelText(level), action(&MenuBarViewController::presetClicked));
-    preset->setTag(level);
-    preset->setBezelStyle(ui::BezelStyle::Recessed);
-    preset->setFrame(layout::presetFrame(i));
-    preset->setFont(ui::Font::systemFont(11, ui::FontWeight::Medium));
-    addTopRowView(preset);
+  QRect frame = layout::kFirstPreset;
+  for (const std::int64_t level : layout::kPresetLevels) {
+    QPushButton* preset =
+        button(rootView_.get(), frame, levelString(level), font(11, QFont::Medium));
+    preset->setStyleSheet(kPresetStyle);
+    QObject::connect(preset, &QPushButton::clicked, [this, level] { presetClicked(level); });
+    frame.translate(layout::kPresetStep, 0);
   }
 }
 
 void MenuBarViewController::addCheckboxRow() {
-  launchAtLoginCheckbox_ =
-      ui::Button::checkbox("Start on login", action(&MenuBarViewController::toggleLaunchAtLogin));
-  launchAtLoginCheckbox_->setFrame(layout::kCheckbox);
-  launchAtLoginCheckbox_->setFont(ui::Font::systemFont(12, ui::FontWeight::Regular));
-  rootView_->addSubview(launchAtLoginCheckbox_);
-
-  hintLabel_ =
-      label(layout::kHintLabel, "Keys: 🔅 / 🔆", ui::Font::systemFont(11, ui::FontWeight::Medium));
-  hintLabel_->setTextColor(ui::Color::secondaryLabel());
-  hintLabel_->setAlignment(ui::TextAlignment::Right);
-  rootView_->addSubview(hintLabel_);
+  launchAtLoginCheckbox_ = new QCheckBox(QStringLiteral("Start on login"), rootView_.get());
+  launchAtLoginCheckbox_->setGeometry(layout::kCheckbox);
+  launchAtLoginCheckbox_->setFont(font(12, QFont::Normal));
+  launchAtLoginCheckbox_->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(launchAtLoginCheckbox_, &QCheckBox::clicked,
+                   [this](bool checked) { setLaunchesAtLogin(checked); });
+  label(rootView_.get(), layout::kHintLabel, QStringLiteral("Keys: 🔅 / 🔆"), font(11, QFont::Medium),
+        textColour(popover_controls::kSecondaryAlpha), Qt::AlignRight);
 }
 
 void MenuBarViewController::addPermissionBanner() {
-  permissionContainer_ = std::make_shared<ui::View>(layout::kPermissionContainer);
-  permissionContainer_->setWantsLayer(true);
-  ui::Layer* layer = permissionContainer_->layer();
-  const ui::Color orange = ui::Color::systemOrange();
-  layer->setBackgroundColor(orange.withAlphaComponent(kBannerFillAlpha));
-  layer->setCornerRadius(kBannerCornerRadius);
-  layer->setBorderColor(orange.withAlphaComponent(kBannerBorderAlpha));
-  layer->setBorderWidth(1);
-
-  permissionContainer_->addSubview(
-      symbolView(layout::kWarningIcon, "exclamationmark.triangle.fill", "Warning", orange));
-  auto warningLabel = label(layout::kWarningLabel, "Key control requires access",
-                            ui::Font::systemFont(10, ui::FontWeight::Medium));
   // Wider desktop fonts than the layout was drawn for would cut a letter in
   // half at the Grant button; an ellipsis reads as intended.
-  warningLabel->setLineBreakMode(ui::LineBreakMode::TruncatingTail);
-  permissionContainer_->addSubview(warningLabel);
-  permissionButton_ = smallRoundedButton(layout::kPermissionButton, "Grant",
-                                         action(&MenuBarViewController::grantPermissionClicked));
-  permissionContainer_->addSubview(permissionButton_);
-  rootView_->addSubview(permissionContainer_);
+  const QFont warningFont = font(10, QFont::Medium);
+  warningLabel_ = label(rootView_.get(), layout::kWarningLabel, {}, warningFont, textColour());
+  popover_controls::showFitted(*warningLabel_, QStringLiteral("Key control requires access"),
+                               warningFont);
+  permissionButton_ = button(rootView_.get(), layout::kPermissionButton, QStringLiteral("Grant"),
+                             font(11, QFont::Normal));
+  QObject::connect(permissionButton_, &QPushButton::clicked, [this] { grantPermissionClicked(); });
 }
 
 void MenuBarViewController::addBottomRow() {
-  divider_ = std::make_shared<ui::Box>(layout::kDivider);
-  divider_->setBoxType(ui::BoxType::Separator);
-  rootView_->addSubview(divider_);
-
-  quitBtn_ = smallRoundedButton(layout::kQuitButton, "Quit Glimmerbox",
-                                action(&MenuBarViewController::quitClicked));
-  rootView_->addSubview(quitBtn_);
-
-  auto versionLabel = label(layout::kVersionLabel, "Glimmerbox v1.0",
-                            ui::Font::systemFont(11, ui::FontWeight::Regular));
-  versionLabel->setTextColor(ui::Color::tertiaryLabel());
-  rootView_->addSubview(versionLabel);
-}
-
-void MenuBarViewController::addTopRowView(std::shared_ptr<ui::View> view) {
-  rootView_->addSubview(view);
-  const double createdY = view->frame().y;
-  topRows_.emplace_back(std::move(view), createdY);
-}
-
-void MenuBarViewController::moveTopRows(double shift) {
-  for (const auto& [view, createdY] : topRows_) {
-    setY(*view, createdY + shift);
-  }
-}
-
-template <typename Sender>
-std::function<void(Sender&)> MenuBarViewController::action(
-    void (MenuBarViewController::*handler)(Sender&)) {
-  return [target = std::weak_ptr(actionTarget_), handler](Sender& sender) {
-    if (auto controller = target.lock()) {
-      ((**controller).*handler)(sender);
-    }
-  };
-}
-
-std::function<void(ui::Button&)> MenuBarViewController::action(
-    void (MenuBarViewController::*handler)()) {
-  return [target = std::weak_ptr(actionTarget_), handler](ui::Button&) {
-    if (auto controller = target.lock()) {
-      ((**controller).*handler)();
-    }
-  };
+  quitBtn_ = button(rootView_.get(), layout::kQuitButton, QStringLiteral("Quit Glimmerbox"),
+                    font(11, QFont::Normal));
+  QObject::connect(quitBtn_, &QPushButton::clicked, [this] { quitClicked(); });
+  versionLabel_ = label(rootView_.get(), layout::kVersionLabel, QStringLiteral("Glimmerbox v1.0"),
+                        font(11, QFont::Normal), textColour(popover_controls::kTertiaryAlpha));
 }
 
 void MenuBarViewController::updateDisplayInfo() {
   displayManager_->detectMonitorName();
   if (titleLabel_) {
-    titleLabel_->setStringValue(displayManager_->monitorName);
+    popover_controls::showFitted(*titleLabel_, QString::fromStdString(displayManager_->monitorName),
+                                 titleFont());
   }
   updateBrightnessUI(displayManager_->currentBrightness);
   updateLaunchAtLoginState();
@@ -224,58 +160,43 @@ void MenuBarViewController::updateDisplayInfo() {
 void MenuBarViewController::updatePermissionBanner(bool isTrusted) {
   // Build first: building applies the interceptor's state, which this
   // report may already have overtaken.
-  const std::shared_ptr<ui::View> root = view();
-  permissionContainer_->setHidden(isTrusted);
-  const layout::BannerLayout& chosen =
-      isTrusted ? layout::kLayoutWithAccess : layout::kLayoutWithBanner;
-  ui::Rect frame = root->frame();
-  frame.height = chosen.rootHeight;
-  root->setFrame(frame);
-
-  moveTopRows(chosen.topRowsShift);
-  setY(*launchAtLoginCheckbox_, chosen.checkboxRowY);
-  setY(*hintLabel_, chosen.checkboxRowY);
-  if (!isTrusted) {
-    setY(*permissionContainer_, chosen.bannerY);
-  }
-  setY(*divider_, chosen.dividerY);
-  setY(*quitBtn_, chosen.quitY);
+  view();
+  rootView_->setBannerShown(!isTrusted);
+  warningLabel_->setVisible(!isTrusted);
+  permissionButton_->setVisible(!isTrusted);
+  const QPoint drop(0, rootView_->height() - layout::kHeightWithAccess);
+  quitBtn_->move(layout::kQuitButton.topLeft() + drop);
+  versionLabel_->move(layout::kVersionLabel.topLeft() + drop);
 }
 
 void MenuBarViewController::updateLaunchAtLoginState() {
-  if (!launchAtLoginCheckbox_) {
-    return;
+  if (launchAtLoginCheckbox_) {
+    launchAtLoginCheckbox_->setChecked(launchesAtLogin());
   }
-  launchAtLoginCheckbox_->setState(launchesAtLogin() ? ui::ControlState::On
-                                                     : ui::ControlState::Off);
 }
 
 void MenuBarViewController::updateBrightnessUI(std::int64_t level) {
   if (slider_) {
-    slider_->setDoubleValue(static_cast<double>(level));
+    const QSignalBlocker fromCode(slider_);
+    const double share = std::clamp(static_cast<double>(level) / 100, 0.0, 1.0);
+    slider_->setValue(static_cast<int>(std::lround(share * kSliderPositions)));
   }
   if (percentLabel_) {
-    percentLabel_->setStringValue(levelText(level));
+    percentLabel_->setText(levelString(level));
   }
 }
 
-void MenuBarViewController::sliderChanged(ui::Slider& sender) {
+void MenuBarViewController::sliderChanged(int position) {
   // std::llround takes halves away from zero: 49.5 is 50, 49.49 is 49.
-  const std::int64_t level = std::llround(sender.doubleValue());
+  const std::int64_t level = std::llround(100.0 * position / kSliderPositions);
   displayManager_->setBrightness(level);
-  percentLabel_->setStringValue(levelText(level));
+  percentLabel_->setText(levelString(level));
 }
 
-void MenuBarViewController::presetClicked(ui::Button& sender) {
-  const std::int64_t level = sender.tag();
+void MenuBarViewController::presetClicked(std::int64_t level) {
   displayManager_->setBrightness(level);
-  slider_->setDoubleValue(static_cast<double>(level));
-  percentLabel_->setStringValue(levelText(level));
+  updateBrightnessUI(level);
   showHud_(level);
-}
-
-void MenuBarViewController::toggleLaunchAtLogin(ui::Button& sender) {
-  setLaunchesAtLogin(sender.state() == ui::ControlState::On);
 }
 
 bool MenuBarViewController::launchesAtLogin() const {

@@ -3,21 +3,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "platform/LoginItemService.h"
 
 class DisplayManager;
 class KeyboardInterceptor;
-
-namespace ui {
-class View;
-class TextField;
-class Slider;
-class Button;
-class Box;
-}  // namespace ui
+class PopoverView;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QWidget;
 
 // The content of the popover under the tray icon: the monitor's name and
 // level, the slider, four presets, start-on-login, the input-access banner
@@ -41,9 +37,10 @@ class MenuBarViewController {
   MenuBarViewController(const MenuBarViewController&) = delete;
   MenuBarViewController& operator=(const MenuBarViewController&) = delete;
 
-  // The root view, 280 points wide and 200 or 248 high; built with all its
-  // controls on the first request, once. Never null.
-  std::shared_ptr<ui::View> view();
+  // The root widget, 280 pixels wide and 200 or 248 high; built with all
+  // its controls on the first request, once. Never null; the controller
+  // owns it.
+  QWidget* view();
 
   // Re-reads the monitor's name and level and the login item's status.
   void updateDisplayInfo();
@@ -68,17 +65,9 @@ class MenuBarViewController {
   void addCheckboxRow();
   void addPermissionBanner();
   void addBottomRow();
-  void addTopRowView(std::shared_ptr<ui::View> view);
-  void moveTopRows(double shift);
 
-  // Wraps a handler so that a control outliving the controller does nothing.
-  template <typename Sender>
-  std::function<void(Sender&)> action(void (MenuBarViewController::*handler)(Sender&));
-  std::function<void(ui::Button&)> action(void (MenuBarViewController::*handler)());
-
-  void sliderChanged(ui::Slider& sender);
-  void presetClicked(ui::Button& sender);
-  void toggleLaunchAtLogin(ui::Button& sender);
+  void sliderChanged(int position);
+  void presetClicked(std::int64_t level);
   void grantPermissionClicked();
 
   const std::shared_ptr<DisplayManager> displayManager_;
@@ -87,20 +76,13 @@ class MenuBarViewController {
   const std::function<void(std::int64_t)> showHud_;
   const std::function<void()> terminate_;
 
-  std::shared_ptr<ui::View> rootView_;
-  std::shared_ptr<ui::TextField> titleLabel_;
-  std::shared_ptr<ui::TextField> percentLabel_;
-  std::shared_ptr<ui::Slider> slider_;
-  std::shared_ptr<ui::Button> launchAtLoginCheckbox_;
-  std::shared_ptr<ui::View> permissionContainer_;
-  std::shared_ptr<ui::Button> permissionButton_;
-  std::shared_ptr<ui::Box> divider_;
-  std::shared_ptr<ui::Button> quitBtn_;
-  std::shared_ptr<ui::TextField> hintLabel_;
-
-  // The title, slider and preset rows with their created y, moved together
-  // with the top edge when the view changes height.
-  std::vector<std::pair<std::shared_ptr<ui::View>, double>> topRows_;
-  // What the controls' actions reach; reset first thing on destruction.
-  std::shared_ptr<MenuBarViewController*> actionTarget_;
+  std::unique_ptr<PopoverView> rootView_;
+  QLabel* titleLabel_ = nullptr;
+  QLabel* percentLabel_ = nullptr;
+  QSlider* slider_ = nullptr;
+  QCheckBox* launchAtLoginCheckbox_ = nullptr;
+  QLabel* warningLabel_ = nullptr;
+  QPushButton* permissionButton_ = nullptr;
+  QPushButton* quitBtn_ = nullptr;
+  QLabel* versionLabel_ = nullptr;
 };

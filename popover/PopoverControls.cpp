@@ -1,31 +1,69 @@
 #include "popover/PopoverControls.h"
 
-#include "app/ui/Image.h"
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QPalette>
 
 namespace popover_controls {
 
-std::shared_ptr<ui::ImageView> symbolView(ui::Rect frame, std::string_view symbol,
-                                          std::string description, ui::Color tint) {
-  auto imageView = std::make_shared<ui::ImageView>(frame);
-  imageView->setImage(ui::Image::systemSymbol(symbol, std::move(description)));
-  imageView->setContentTintColor(tint);
-  return imageView;
+namespace {
+// Text a few pixels too wide for the fonts of this desktop still reads whole.
+constexpr double kTightestLetterSpacingPercent = 95;
+constexpr int kTextInset = 2;
+}  // namespace
+
+QColor textColour(double alpha) {
+  QColor colour = QApplication::palette().color(QPalette::Active, QPalette::WindowText);
+  colour.setAlphaF(static_cast<float>(alpha));
+  return colour;
 }
 
-std::shared_ptr<ui::TextField> label(ui::Rect frame, std::string text, ui::Font font) {
-  auto field = std::make_shared<ui::TextField>(frame);
-  field->setStringValue(std::move(text));
-  field->setFont(font);
-  field->setBackgroundColor(ui::Color::clear());
-  return field;
+QColor orange() {
+  const bool dark = textColour().redF() > 0.5;
+  return dark ? QColor::fromRgbF(1.0f, 0.624f, 0.039f) : QColor::fromRgbF(1.0f, 0.584f, 0.0f);
 }
 
-std::shared_ptr<ui::Button> smallRoundedButton(ui::Rect frame, std::string title,
-                                               ui::Button::Action action) {
-  auto button = ui::Button::pushButton(std::move(title), std::move(action));
-  button->setFrame(frame);
-  button->setBezelStyle(ui::BezelStyle::Rounded);
-  button->setControlSize(ui::ControlSize::Small);
+QFont font(int pixelSize, QFont::Weight weight) {
+  QFont font = QApplication::font();
+  font.setPixelSize(pixelSize);
+  font.setWeight(weight);
+  return font;
+}
+
+QLabel* label(QWidget* parent, QRect frame, const QString& text, const QFont& font,
+              const QColor& colour, Qt::Alignment alignment) {
+  auto* label = new QLabel(parent);
+  label->setGeometry(frame);
+  label->setTextFormat(Qt::PlainText);
+  label->setContentsMargins(kTextInset, 0, kTextInset, 0);
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+  label->setText(text);
+  return label;
+}
+
+void showFitted(QLabel& label, const QString& text, const QFont& base) {
+  const double room = label.contentsRect().width();
+  QFont font = base;
+  if (QFontMetricsF(font).horizontalAdvance(text) > room) {
+    QFont tightened = font;
+    tightened.setLetterSpacing(QFont::PercentageSpacing, kTightestLetterSpacingPercent);
+    if (QFontMetricsF(tightened).horizontalAdvance(text) <= room) {
+      font = tightened;
+    }
+  }
+  label.setFont(font);
+  label.setText(QFontMetricsF(font).elidedText(text, Qt::ElideRight, room));
+}
+
+QPushButton* button(QWidget* parent, QRect frame, const QString& title, const QFont& font) {
+  auto* button = new QPushButton(title, parent);
+  button->setGeometry(frame);
+  button->setFont(font);
+  button->setFocusPolicy(Qt::NoFocus);
   return button;
 }
 

@@ -1,64 +1,42 @@
 #pragma once
 
+#include <QRect>
 #include <array>
 #include <cstdint>
 
-#include "app/ui/Geometry.h"
-
-// Where every control of the popover sits, in points, origin lower left.
-// Frames are those of the 200-point layout the view is created with.
+// Where every control of the popover sits, in pixels from its top-left
+// corner. The rows down to the checkbox stay put; the banner and the rows
+// under it keep their distance from the lower edge, which moves down by the
+// banner's 48 pixels while it shows.
 namespace popover_layout {
 
-inline constexpr double kWidth = 280;
-inline constexpr double kHeightWithAccess = 200;
-// The banner (42 high) and its margins make the taller layout.
-inline constexpr double kHeightWithBanner = 248;
+inline constexpr int kWidth = 280;
+inline constexpr int kHeightWithAccess = 200;
+inline constexpr int kHeightWithBanner = 248;
 
-inline constexpr ui::Rect kRootFrame{0, 0, kWidth, kHeightWithAccess};
-
-inline constexpr ui::Rect kDisplayIcon{16, 168, 20, 20};
-inline constexpr ui::Rect kTitleLabel{42, 168, 170, 20};
-inline constexpr ui::Rect kPercentLabel{215, 168, 50, 20};
-inline constexpr ui::Rect kMinIcon{16, 132, 16, 16};
-inline constexpr ui::Rect kSlider{38, 130, 204, 20};
-inline constexpr ui::Rect kMaxIcon{248, 132, 16, 16};
+inline constexpr QRect kDisplayIcon{16, 12, 20, 20};
+inline constexpr QRect kTitleLabel{42, 12, 170, 20};
+inline constexpr QRect kPercentLabel{215, 12, 50, 20};
+inline constexpr QRect kMinIcon{16, 52, 16, 16};
+inline constexpr QRect kSlider{38, 50, 204, 20};
+inline constexpr QRect kMaxIcon{248, 52, 16, 16};
 
 inline constexpr std::array<std::int64_t, 4> kPresetLevels{25, 50, 75, 100};
-inline constexpr double kPresetX = 16;
-inline constexpr double kPresetY = 94;
-inline constexpr double kPresetWidth = 56;
-inline constexpr double kPresetHeight = 24;
-inline constexpr double kPresetGap = 8;
+inline constexpr QRect kFirstPreset{16, 82, 56, 24};
+inline constexpr int kPresetStep = 64;
 
-inline constexpr ui::Rect kCheckbox{16, 64, 125, 20};
-inline constexpr ui::Rect kHintLabel{145, 64, 120, 20};
-inline constexpr ui::Rect kPermissionContainer{16, 44, 248, 42};
-inline constexpr ui::Rect kWarningIcon{8, 12, 18, 18};
-inline constexpr ui::Rect kWarningLabel{30, 12, 135, 18};
-inline constexpr ui::Rect kPermissionButton{168, 8, 72, 26};
-inline constexpr ui::Rect kDivider{0, 38, kWidth, 1};
-inline constexpr ui::Rect kQuitButton{156, 6, 110, 26};
-inline constexpr ui::Rect kVersionLabel{16, 10, 135, 18};
+inline constexpr QRect kCheckbox{16, 128, 125, 20};
+inline constexpr QRect kHintLabel{145, 128, 120, 20};
 
-inline constexpr ui::Rect presetFrame(std::size_t index) {
-  return {kPresetX + static_cast<double>(index) * (kPresetWidth + kPresetGap), kPresetY,
-          kPresetWidth, kPresetHeight};
-}
+// Frames with the view 248 high; the banner shows only then.
+inline constexpr QRect kBanner{16, 158, 248, 42};
+inline constexpr QRect kWarningIcon{24, 170, 18, 18};
+inline constexpr QRect kWarningLabel{46, 170, 135, 18};
+inline constexpr QRect kPermissionButton{184, 166, 72, 26};
 
-// The vertical layout for the banner's state. The title, slider and preset
-// rows move up with the top edge when the view grows, keeping their 12-point
-// top margin and clear of the checkbox row.
-struct BannerLayout {
-  double rootHeight;
-  double topRowsShift;
-  double checkboxRowY;
-  double bannerY;
-  double dividerY;
-  double quitY;
-};
-
-inline constexpr BannerLayout kLayoutWithAccess{kHeightWithAccess, 0, 52, 48, 40, 7};
-inline constexpr BannerLayout kLayoutWithBanner{
-    kHeightWithBanner, kHeightWithBanner - kHeightWithAccess, 100, 48, 40, 7};
+// Frames with the view 200 high, moved down with the lower edge.
+inline constexpr QRect kDivider{0, 159, kWidth, 1};
+inline constexpr QRect kQuitButton{156, 167, 110, 26};
+inline constexpr QRect kVersionLabel{16, 172, 135, 18};
 
 }  // namespace popover_layout

@@ -2,19 +2,21 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace ui {
 
 class StatusBarButton;
-class View;
 
 // A transient window under a status item's icon: it closes by itself when
 // the user clicks anywhere outside it or presses Escape. Its size follows its
-// content view.
+// content widget.
 class PopoverWindow {
  public:
   virtual ~PopoverWindow() = default;
 
-  virtual void setContentView(std::shared_ptr<View> view) = 0;
+  // The content stays its caller's: the window gives it back when it goes.
+  virtual void setContentView(QWidget* content) = 0;
 
   // True while shown, and also for a moment after a click outside closed it:
   // that click may have been on the status item's icon, whose action then
@@ -30,7 +32,7 @@ class PopoverWindow {
   // area, which closes when it loses the focus.
   virtual void showAsWindow() = 0;
   // Gives the popover the keyboard focus.
-  virtual void makeKeyWindow() = 0;
+  virtual void takeFocus() = 0;
 };
 
 std::unique_ptr<PopoverWindow> makePopoverWindow();

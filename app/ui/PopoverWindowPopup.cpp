@@ -9,7 +9,6 @@
 #include "app/ui/LayerShell.h"
 #include "app/ui/PopoverWindowPlacement.h"
 #include "app/ui/StatusItemTray.h"
-#include "app/ui/ViewBridge.h"
 #include "app/ui/XcbUserTime.h"
 
 namespace ui {
@@ -82,17 +81,16 @@ PopoverWindowPopup::PopoverWindowPopup() : QWidget(nullptr, popupFlags) {
 
 PopoverWindowPopup::~PopoverWindowPopup() {
   if (content_) {
-    content_->setParent(nullptr);  // The view owns its widget, not this window.
+    content_->setParent(nullptr);  // Its caller owns it, not this window.
   }
 }
 
-void PopoverWindowPopup::setContentView(std::shared_ptr<View> view) {
+void PopoverWindowPopup::setContentView(QWidget* content) {
   if (content_) {
     content_->removeEventFilter(this);
     content_->setParent(nullptr);
   }
-  contentView_ = std::move(view);
-  content_ = contentView_ ? bridge::widgetOf(*contentView_) : nullptr;
+  content_ = content;
   if (content_) {
     content_->setParent(this);
     content_->move(0, 0);
@@ -180,7 +178,7 @@ void PopoverWindowPopup::placeOnLayerShell(LayerShell& shell, const StatusItemTr
   shell.closeOnOutsidePress(*windowHandle(), *screen, [this] { performClose(); });
 }
 
-void PopoverWindowPopup::makeKeyWindow() {
+void PopoverWindowPopup::takeFocus() {
   activateWindow();
   setFocus(Qt::PopupFocusReason);
 }

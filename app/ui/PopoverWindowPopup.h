@@ -24,12 +24,12 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
   PopoverWindowPopup();
   ~PopoverWindowPopup() override;
 
-  void setContentView(std::shared_ptr<View> view) override;
+  void setContentView(QWidget* content) override;
   bool isShown() const override;
   void performClose() override;
   void showRelativeTo(const StatusBarButton& button) override;
   void showAsWindow() override;
-  void makeKeyWindow() override;
+  void takeFocus() override;
 
  protected:
   bool event(QEvent* event) override;
@@ -45,7 +45,6 @@ class PopoverWindowPopup : public QWidget, public PopoverWindow {
   void placeOnLayerShell(LayerShell& shell, const StatusItemTray* tray);
 
   XwaylandPressCatcher pressCatcher_;
-  std::shared_ptr<View> contentView_;
   QPointer<QWidget> content_;
   bool ownWindow_ = false;
   bool closingOnRequest_ = false;

@@ -9,7 +9,6 @@
 
 #include "app/ui/EdidReader.h"
 #include "app/ui/OutputMonitors.h"
-#include "app/ui/ScreenCoordinates.h"
 #include "app/ui/XRandrEdids.h"
 
 namespace ui {
@@ -40,8 +39,10 @@ class LazyOutputMonitors {
   std::optional<OutputMonitors> monitors_;
 };
 
+Rect rectOf(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
 Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
-                  const ScreenCoordinates& coordinates, LazyOutputMonitors& outputMonitors) {
+                  LazyOutputMonitors& outputMonitors) {
   std::string connector = qtScreen.name().toStdString();
   std::optional<std::string> model;
   if (auto edid = edids.find(connector); edid != edids.end()) {
@@ -58,9 +59,8 @@ Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
       model = monitor->model;
     }
   }
-  return Screen{QtScreens::displayName(connector, model),
-                coordinates.unflipped(QRectF(qtScreen.geometry())),
-                coordinates.unflipped(QRectF(qtScreen.availableGeometry()))};
+  return Screen{QtScreens::displayName(connector, model), rectOf(qtScreen.geometry()),
+                rectOf(qtScreen.availableGeometry())};
 }
 
 }  // namespace
@@ -87,11 +87,10 @@ std::string QtScreens::displayName(const std::string& connector,
 
 std::vector<Screen> QtScreens::screens() const {
   const EdidsByConnector edids = XRandrEdids::byConnector();
-  const ScreenCoordinates coordinates = ScreenCoordinates::current();
   LazyOutputMonitors outputMonitors;
   std::vector<Screen> result;
   for (const QScreen* qtScreen : QGuiApplication::screens()) {
-    result.push_back(makeScreen(*qtScreen, edids, coordinates, outputMonitors));
+    result.push_back(makeScreen(*qtScreen, edids, outputMonitors));
   }
   return result;
 }
@@ -102,8 +101,7 @@ std::optional<Screen> QtScreens::mainScreen() const {
     return std::nullopt;
   }
   LazyOutputMonitors outputMonitors;
-  return makeScreen(*primary, XRandrEdids::byConnector(), ScreenCoordinates::current(),
-                    outputMonitors);
+  return makeScreen(*primary, XRandrEdids::byConnector(), outputMonitors);
 }
 
 std::shared_ptr<Screens> systemScreens() {

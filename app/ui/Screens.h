@@ -5,12 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/Geometry.h"
-
 namespace ui {
 
-// One attached screen. Frames are in global unflipped points: origin at the
-// lower-left corner of the primary screen, y upwards.
+// A rectangle in Qt's global coordinates: origin at the primary screen's
+// top-left corner, y downwards, in device-independent pixels.
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// One attached screen.
 struct Screen {
   std::string localizedName;  // May be empty.
   Rect frame;

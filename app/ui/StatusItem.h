@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QIcon>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace ui {
-
-class Image;
 
 // One entry of the menu a tray shows on a right click.
 struct StatusMenuEntry {
@@ -21,8 +20,8 @@ struct StatusMenuEntry {
 class StatusBarButton {
  public:
   virtual ~StatusBarButton() = default;
-  // A template image is tinted to stand out on the tray's panel.
-  virtual void setImage(std::shared_ptr<Image> image) = 0;
+  // Only the image's shape shows, tinted to stand out on the tray's panel.
+  virtual void setImage(QIcon image) = 0;
   // Called on the main thread each time the user clicks the icon.
   virtual void setAction(std::function<void()> action) = 0;
   // Called on the main thread for each turn of the wheel over the icon.

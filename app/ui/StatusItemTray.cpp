@@ -132,7 +132,7 @@ void StatusItemTray::clicked() {
   }
 }
 
-void StatusItemTray::setImage(std::shared_ptr<Image> image) {
+void StatusItemTray::setImage(QIcon image) {
   image_ = std::move(image);
   applyImage();
 }
@@ -176,7 +176,7 @@ bool StatusItemTray::eventFilter(QObject* watched, QEvent* event) {
 // panel's colour is unknown, and the figure gets a halo in the contrasting
 // colour of the palette.
 void StatusItemTray::applyImage() {
-  if (!image_) {
+  if (image_.isNull()) {
     return;
   }
   const QPalette palette = QApplication::palette();
@@ -184,12 +184,12 @@ void StatusItemTray::applyImage() {
   const QColor halo = palette.color(QPalette::Window);
   if (trayIcon_) {
     const std::optional<QColor> asked = trayColors_->foreground();
-    trayIcon_->setIcon(asked ? trayIconPixmaps(*image_, *asked, std::nullopt)
-                             : trayIconPixmaps(*image_, figure, halo));
+    trayIcon_->setIcon(asked ? trayIconPixmaps(image_, *asked, std::nullopt)
+                             : trayIconPixmaps(image_, figure, halo));
     trayIcon_->show();  // Qt shows no icon before it has an image.
   }
   if (notifierItem_) {
-    notifierItem_->setIcon(trayIconPixmaps(*image_, figure, halo));
+    notifierItem_->setIcon(trayIconPixmaps(image_, figure, halo));
   }
 }
 

@@ -29,7 +29,7 @@ class StatusItemTray : public QObject, public StatusItem, public StatusBarButton
 
   StatusBarButton* button() override;
   void setTrayChanged(std::function<void()> changed) override;
-  void setImage(std::shared_ptr<Image> image) override;
+  void setImage(QIcon image) override;
   void setAction(std::function<void()> action) override;
   void setScrollAction(std::function<void(bool up)> action) override;
   void setMenu(std::vector<StatusMenuEntry> entries) override;
@@ -60,7 +60,7 @@ class StatusItemTray : public QObject, public StatusItem, public StatusBarButton
   std::unique_ptr<XEmbedTrayColors> trayColors_;
   QTimer xembedPoll_;
   std::optional<QPoint> lastClick_;
-  std::shared_ptr<Image> image_;
+  QIcon image_;
   std::function<void()> action_;
   std::function<void(bool)> scrollAction_;
   std::vector<StatusMenuEntry> menuEntries_;

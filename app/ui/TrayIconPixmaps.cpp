@@ -1,10 +1,9 @@
 #include "app/ui/TrayIconPixmaps.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <algorithm>
-
-#include "app/ui/ImageBridge.h"
 
 namespace ui {
 namespace {
@@ -38,18 +37,26 @@ QImage withHalo(const QImage& figure, const QColor& colour, int radius) {
   return out;
 }
 
+QImage tinted(const QIcon& shape, int side, const QColor& colour) {
+  QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  shape.paint(&painter, image.rect());
+  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  painter.fillRect(image.rect(), colour);
+  return image;
+}
+
 }  // namespace
 
-QIcon trayIconPixmaps(const Image& image, const QColor& figure, std::optional<QColor> halo) {
+QIcon trayIconPixmaps(const QIcon& shape, const QColor& figure, std::optional<QColor> halo) {
   QIcon icon;
   for (int size : kSizes) {
     // The figure fills its square; with a halo it shrinks to leave the halo room.
     const int radius = halo ? std::max(1, size / kPixelsPerHaloPixel) : 0;
     QImage pixels(size, size, QImage::Format_ARGB32_Premultiplied);
     pixels.fill(Qt::transparent);
-    QPainter(&pixels).drawImage(
-        radius, radius,
-        bridge::renderImage(image, QSize(size - 2 * radius, size - 2 * radius), figure));
+    QPainter(&pixels).drawImage(radius, radius, tinted(shape, size - 2 * radius, figure));
     icon.addPixmap(QPixmap::fromImage(halo ? withHalo(pixels, *halo, radius) : pixels));
   }
   return icon;

@@ -6,11 +6,9 @@
 
 namespace ui {
 
-class Image;
-
-// The tray icon as pixmaps at the sizes trays ask for: the figure in
-// `figure`, ringed by a thin `halo` when the panel's colour is unknown, so
+// The tray icon as pixmaps at the sizes trays ask for: the shape of `shape`
+// (its alpha) filled with `figure`, ringed by a thin `halo` when the panel's colour is unknown, so
 // that it shows on a black bar as on a white one.
-QIcon trayIconPixmaps(const Image& image, const QColor& figure, std::optional<QColor> halo);
+QIcon trayIconPixmaps(const QIcon& shape, const QColor& figure, std::optional<QColor> halo);
 
 }  // namespace ui

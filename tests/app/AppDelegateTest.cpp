@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ui/Image.h"
-#include "app/ui/TextField.h"
+#include <QLabel>
+
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 #include "tests/support/FakeKeyboardServices.h"
@@ -14,7 +14,7 @@ namespace {
 struct FakeStatusItem : ui::StatusItem, ui::StatusBarButton {
   explicit FakeStatusItem(bool hasTray) : hasTray(hasTray) {}
   StatusBarButton* button() override { return hasTray ? this : nullptr; }
-  void setImage(std::shared_ptr<ui::Image> i) override { image = i; }
+  void setImage(QIcon i) override { image = i; }
   void setAction(std::function<void()> a) override { action = a; }
   void setScrollAction(std::function<void(bool)> a) override { scroll = a; }
   void setMenu(std::vector<ui::StatusMenuEntry> m) override { menu = m; }
@@ -25,18 +25,18 @@ struct FakeStatusItem : ui::StatusItem, ui::StatusBarButton {
   std::vector<ui::StatusMenuEntry> menu;
   std::string toolTip;
   std::function<void()> trayChanged;
-  std::shared_ptr<ui::Image> image;
+  QIcon image;
   std::function<void()> action;
 };
 
 struct FakePopover : ui::PopoverWindow {
-  void setContentView(std::shared_ptr<ui::View> v) override { content = v; }
+  void setContentView(QWidget* v) override { content = v; }
   bool isShown() const override { return shown; }
   void performClose() override { shown = false; }
   void showRelativeTo(const ui::StatusBarButton& b) override { anchor = &b, shown = true; }
   void showAsWindow() override { anchor = nullptr, shown = true; }
-  void makeKeyWindow() override { focused = shown; }
-  std::shared_ptr<ui::View> content;
+  void takeFocus() override { focused = shown; }
+  QWidget* content = nullptr;
   const ui::StatusBarButton* anchor = nullptr;
   bool shown = false, focused = false;
 };
@@ -82,10 +82,9 @@ class AppDelegateTest : public ::testing::Test {
     app->applicationDidFinishLaunching();
   }
 
-  // The popover's text fields: 1 holds the monitor name, 2 the level.
-  std::string label(std::size_t index) const {
-    return dynamic_cast<const ui::TextField&>(*popover->content->subviews().at(index))
-        .stringValue();
+  // The popover's labels: 0 holds the monitor name, 1 the level.
+  std::string label(int index) const {
+    return popover->content->findChildren<QLabel*>().at(index)->text().toStdString();
   }
 
   std::shared_ptr<testsupport::FakeGamma> tables = std::make_shared<testsupport::FakeGamma>();
@@ -108,10 +107,10 @@ TEST_F(AppDelegateTest, LaunchReportsThePermissionToThePopoverAndSetsNoLevel) {
   keyboard.access->trusted = true;
   tables->lit = {1};
   launch();
-  EXPECT_TRUE(button->image->isTemplate());
-  EXPECT_EQ(popover->content->frame().height, 200);
+  EXPECT_FALSE(button->image.isNull());
+  EXPECT_EQ(popover->content->height(), 200);
   app->didUpdatePermissionStatus(false);
-  EXPECT_EQ(popover->content->frame().height, 248) << "a later report brings the banner back";
+  EXPECT_EQ(popover->content->height(), 248) << "a later report brings the banner back";
   testsupport::drainMainQueue();
   EXPECT_TRUE(tables->applied.empty()) << "nothing written to the monitor at launch";
   EXPECT_TRUE(hudLevels.empty());
@@ -129,7 +128,7 @@ TEST_F(AppDelegateTest, KeyStepsBySixOrTwo) {
     app->didChangeBrightness(up, fine);
     EXPECT_EQ(hudLevels.back(), level);
     testsupport::drainMainQueue();
-    EXPECT_EQ(label(2), std::to_string(level) + "%");
+    EXPECT_EQ(label(1), std::to_string(level) + "%");
   }
   EXPECT_EQ(hudLevels.size(), std::size(steps));
 }
@@ -140,12 +139,12 @@ TEST_F(AppDelegateTest, TheIconTogglesThePopoverAndScreenChangesRenameTheMonitor
   button->action();
   EXPECT_EQ(popover->anchor, button);
   EXPECT_TRUE(popover->focused);
-  EXPECT_EQ(label(1), "LG HDR 4K");
+  EXPECT_EQ(label(0), "LG HDR 4K");
   button->action();
   EXPECT_FALSE(popover->shown);
   screens->list = {{"BenQ PD2700U", {}, {}}};
   app->screensChanged();
-  EXPECT_EQ(label(1), "BenQ PD2700U");
+  EXPECT_EQ(label(0), "BenQ PD2700U");
 }
 
 // A later start reopens an open popover, so it comes forward with the focus.
@@ -170,10 +169,10 @@ TEST_F(AppDelegateTest, ALaterStartOpensThePopoverUnderTheIconOrAsAWindowWithout
 TEST_F(AppDelegateTest, ATrayThatStartsLaterGetsTheIconTheWheelAndTheMenu) {
   hasTray = false;
   launch();
-  EXPECT_EQ(button->image, nullptr);
+  EXPECT_TRUE(button->image.isNull());
   button->hasTray = true;
   button->trayChanged();
-  ASSERT_NE(button->image, nullptr);
+  ASSERT_FALSE(button->image.isNull());
   button->scroll(true);
   EXPECT_EQ(hudLevels, std::vector<std::int64_t>{76}) << "a coarse step, with the HUD";
   testsupport::drainMainQueue();

@@ -6,7 +6,6 @@
 
 #include "app/ui/PopoverWindowPlacement.h"
 #include "app/ui/StatusItem.h"
-#include "app/ui/View.h"
 #include "tests/support/EventLoop.h"
 
 namespace {
@@ -29,18 +28,19 @@ TEST(PopoverWindowPlacement, LandsUnderTheAnchorInsideTheAvailableArea) {
 // counts as shown, so that activation does not reopen it.
 TEST(PopoverWindowPopup, FollowsItsContentsSizeAndIgnoresTheActivationRightAfterAnOutsidePress) {
   struct : ui::StatusBarButton {
-    void setImage(std::shared_ptr<ui::Image>) override {}
+    void setImage(QIcon) override {}
     void setAction(std::function<void()>) override {}
     void setScrollAction(std::function<void(bool)>) override {}
     void setMenu(std::vector<ui::StatusMenuEntry>) override {}
     void setToolTip(const std::string&) override {}
   } button;
-  auto content = std::make_shared<ui::View>(ui::Rect{0, 0, 280, 248});
+  QWidget content;
+  content.resize(280, 248);
   ui::PopoverWindowPopup popup;
-  popup.setContentView(content);
+  popup.setContentView(&content);
   popup.showRelativeTo(button);
   EXPECT_EQ(popup.size(), QSize(280, 248));
-  content->setFrame({0, 0, 280, 200});
+  content.resize(280, 200);
   EXPECT_EQ(popup.size(), QSize(280, 200));
   popup.performClose();
   EXPECT_FALSE(popup.isShown()) << "a close request ends it at once";

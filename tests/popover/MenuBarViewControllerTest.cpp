@@ -1,18 +1,20 @@
 #include "popover/MenuBarViewController.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <cmath>
+#include <stdexcept>
 
-#include "app/ui/Button.h"
-#include "app/ui/Slider.h"
-#include "app/ui/TextField.h"
-#include "app/ui/ViewBridge.h"
 #include "display/DisplayManager.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 #include "tests/support/FakeKeyboardServices.h"
+#include "tests/support/Rendering.h"
 
 namespace {
 
@@ -31,32 +33,26 @@ struct FakeLoginItems : platform::LoginItemService {
   Outcome failure;
 };
 
-// The root view's children in the order they are built.
-struct Controls {
-  explicit Controls(const ui::View& root) : subviews(root.subviews()) {}
-  template <typename T>
-  T& at(std::size_t index) const {
-    return dynamic_cast<T&>(*subviews.at(index));
+// A button found as a user finds it: by its text.
+QPushButton& button(QWidget* root, const QString& text) {
+  for (QPushButton* button : root->findChildren<QPushButton*>()) {
+    if (button->text() == text) return *button;
   }
-  ui::TextField& title() const { return at<ui::TextField>(1); }
-  ui::TextField& percent() const { return at<ui::TextField>(2); }
-  ui::Slider& slider() const { return at<ui::Slider>(4); }
-  ui::Button& preset(std::size_t i) const { return at<ui::Button>(6 + i); }
-  ui::Button& checkbox() const { return at<ui::Button>(10); }
-  ui::View& banner() const { return at<ui::View>(12); }
-  ui::Button& grant() const { return dynamic_cast<ui::Button&>(*banner().subviews().at(2)); }
-  ui::Button& quit() const { return at<ui::Button>(14); }
+  throw std::runtime_error("no button " + text.toStdString());
+}
 
-  std::vector<std::shared_ptr<ui::View>> subviews;
-};
+// The level text, next to the title.
+QString levelShown(QWidget* root) { return root->findChildren<QLabel*>().at(1)->text(); }
 
 // Moves the slider's knob as a drag would.
-void dragSlider(ui::Slider& slider, double value) {
-  auto* widget = static_cast<QSlider*>(ui::bridge::widgetOf(slider));
-  widget->setSliderDown(true);
-  widget->setSliderPosition(static_cast<int>(std::lround(value / 100 * widget->maximum())));
-  widget->setSliderDown(false);
+void dragSlider(QSlider& slider, double value) {
+  slider.setSliderDown(true);
+  slider.setSliderPosition(static_cast<int>(std::lround(value / 100 * slider.maximum())));
+  slider.setSliderDown(false);
 }
+
+// The slider's value in percent.
+double sliderLevel(const QSlider& slider) { return 100.0 * slider.value() / slider.maximum(); }
 
 class MenuBarViewControllerTest : public ::testing::Test {
  protected:
@@ -78,8 +74,6 @@ class MenuBarViewControllerTest : public ::testing::Test {
   // Level callbacks still queued must not reach the next test.
   void TearDown() override { testsupport::drainMainQueue(); }
 
-  Controls controls() { return Controls(*controller->view()); }
-
   testsupport::FakeKeyboardServices keyboard;
   std::shared_ptr<FakeLoginItems> loginItems = std::make_shared<FakeLoginItems>();
   std::shared_ptr<DisplayManager> displayManager;
@@ -88,110 +82,72 @@ class MenuBarViewControllerTest : public ::testing::Test {
   int terminations = 0;
 };
 
-TEST_F(MenuBarViewControllerTest, UpdatesBeforeTheViewExistsChangeNothingAndTheViewIsBuiltOnce) {
-  loginItems->current = Status::enabled;
+// Updates before the view exists change nothing; a banner report then
+// builds it in the reported state (the interceptor here is not trusted).
+// Drawn as a person sees it, in either state and after switching back.
+TEST_F(MenuBarViewControllerTest, TheViewIsBuiltOnceAndTheBannerSwitchesItsLayout) {
   controller->updateBrightnessUI(5);
-  controller->updateDisplayInfo();
-  controller->updateLaunchAtLoginState();
-
-  const Controls built = controls();
-  EXPECT_EQ(built.title().stringValue(), "DELL U2720Q");
-  EXPECT_EQ(built.percent().stringValue(), "70%");
-  EXPECT_DOUBLE_EQ(built.slider().doubleValue(), 70);
-  EXPECT_EQ(built.checkbox().state(), ui::ControlState::On);
-}
-
-TEST_F(MenuBarViewControllerTest, BannerLayoutsMoveTheRowsAndComeBackWithoutDrift) {
-  struct Layout {
-    bool isTrusted;
-    double height, topShift, checkboxY;
-  } sequence[] = {
-      {false, 248, 48, 100}, {true, 200, 0, 52}, {false, 248, 48, 100}, {true, 200, 0, 52}};
-  const Controls built = controls();
-  for (const Layout& l : sequence) {
-    controller->updatePermissionBanner(l.isTrusted);
-    SCOPED_TRACE(l.isTrusted ? "trusted" : "banner");
-    EXPECT_EQ(controller->view()->frame(), (ui::Rect{0, 0, 280, l.height}));
-    EXPECT_EQ(built.title().frame(), (ui::Rect{42, 168 + l.topShift, 170, 20}));
-    EXPECT_EQ(built.slider().frame(), (ui::Rect{38, 130 + l.topShift, 204, 20}));
-    EXPECT_EQ(built.preset(3).frame(), (ui::Rect{208, 94 + l.topShift, 56, 24})) << "the last";
-    EXPECT_EQ(built.checkbox().frame(), (ui::Rect{16, l.checkboxY, 125, 20}));
-    EXPECT_EQ(built.banner().isHidden(), l.isTrusted);
-    if (!l.isTrusted) {
-      EXPECT_EQ(built.banner().frame(), (ui::Rect{16, 48, 248, 42}));
-    }
-  }
-}
-
-// The interceptor here is not trusted; a report that says otherwise is the
-// newer news and must win over the state the view is built with.
-TEST_F(MenuBarViewControllerTest, FirstBannerReportBuildsTheViewInItsOwnLayout) {
   controller->updatePermissionBanner(true);
-  EXPECT_EQ(controller->view()->frame().height, 200);
-  EXPECT_TRUE(controls().banner().isHidden());
+  QWidget* view = controller->view();
+  EXPECT_EQ(view->findChildren<QLabel*>().at(0)->text(), "DELL U2720Q");
+  EXPECT_EQ(levelShown(view), "70%");
+  const std::pair<bool, const char*> sequence[] = {
+      {true, "popover.png"}, {false, "popover-banner.png"}, {true, "popover.png"}};
+  for (const auto& [isTrusted, reference] : sequence) {
+    controller->updatePermissionBanner(isTrusted);
+    EXPECT_THAT(testsupport::differingRegions(testsupport::rendered(*view), reference),
+                testing::IsEmpty())
+        << reference;
+  }
+  EXPECT_EQ(controller->view(), view);
 }
 
 TEST_F(MenuBarViewControllerTest, SliderRoundsHalvesAwayFromZeroAndNeverShowsTheHud) {
-  struct Case {
-    double dragged;
-    std::int64_t level;
-  } cases[] = {{49.5, 50}, {49.49, 49}, {0.5, 1}, {0.49, 0}, {100, 100}};
-  const Controls built = controls();
-  for (const Case& c : cases) {
-    dragSlider(built.slider(), c.dragged);
-    EXPECT_EQ(displayManager->currentBrightness, c.level) << c.dragged;
-    EXPECT_EQ(built.percent().stringValue(), std::to_string(c.level) + "%");
-    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), c.dragged) << "moved before the callback";
+  const std::pair<double, std::int64_t> cases[] = {
+      {49.5, 50}, {49.49, 49}, {0.5, 1}, {0.49, 0}, {100, 100}};
+  QSlider& slider = *controller->view()->findChild<QSlider*>();
+  for (const auto& [dragged, level] : cases) {
+    dragSlider(slider, dragged);
+    EXPECT_EQ(displayManager->currentBrightness, level) << dragged;
+    EXPECT_EQ(levelShown(controller->view()), QString("%1%").arg(level));
+    EXPECT_DOUBLE_EQ(sliderLevel(slider), dragged) << "moved before the callback";
     testsupport::drainMainQueue();
-    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), static_cast<double>(c.level));
+    EXPECT_DOUBLE_EQ(sliderLevel(slider), static_cast<double>(level));
   }
   EXPECT_TRUE(hudLevels.empty());
 }
 
-TEST_F(MenuBarViewControllerTest, PresetsSetLevelSliderTextAndShowTheHud) {
-  const Controls built = controls();
-  for (std::size_t i : {3u, 0u, 1u, 2u}) {
-    built.preset(i).performClick();
-    const std::string text = std::to_string(displayManager->currentBrightness) + "%";
-    EXPECT_EQ(built.preset(i).title(), text);
-    EXPECT_EQ(built.percent().stringValue(), text);
-    EXPECT_DOUBLE_EQ(built.slider().doubleValue(), displayManager->currentBrightness);
+TEST_F(MenuBarViewControllerTest, PresetsSetTheLevelAndShowTheHudGrantAndQuitAct) {
+  QWidget* view = controller->view();
+  for (int level : {100, 25, 50, 75}) {
+    button(view, QString("%1%").arg(level)).click();
+    EXPECT_EQ(displayManager->currentBrightness, level);
+    EXPECT_EQ(levelShown(view), QString("%1%").arg(level));
+    EXPECT_DOUBLE_EQ(sliderLevel(*view->findChild<QSlider*>()), level);
   }
   EXPECT_EQ(hudLevels, (std::vector<std::int64_t>{100, 25, 50, 75}));
+  button(view, "Grant").click();
+  button(view, "Quit Glimmerbox").click();
+  EXPECT_EQ(keyboard.opener->opened, std::vector{keyboard.services().accessHelpUrl});
+  EXPECT_EQ(terminations, 1);
 }
 
 TEST_F(MenuBarViewControllerTest, LaunchAtLoginLogsTheOutcomeAndShowsTheRealStatusOnFailure) {
-  using enum ui::ControlState;
-  const std::tuple<Status, bool, std::string, ui::ControlState> cases[] = {
-      {Status::notRegistered, false, "Successfully registered launch at login", On},
-      {Status::enabled, false, "Successfully unregistered launch at login", Off},
-      {Status::notRegistered, true, "Error toggling launch at login: disk full", Off},
-      {Status::enabled, true, "Error toggling launch at login: disk full", On}};
-  const Controls built = controls();
+  const std::tuple<Status, bool, std::string, bool> cases[] = {
+      {Status::notRegistered, false, "Successfully registered launch at login", true},
+      {Status::enabled, false, "Successfully unregistered launch at login", false},
+      {Status::notRegistered, true, "Error toggling launch at login: disk full", false},
+      {Status::enabled, true, "Error toggling launch at login: disk full", true}};
+  QCheckBox& checkbox = *controller->view()->findChild<QCheckBox*>();
   for (const auto& [before, fails, line, after] : cases) {
     loginItems->current = before;
     loginItems->failure = fails ? Outcome(platform::LoginItemError{"disk full"}) : std::nullopt;
     controller->updateLaunchAtLoginState();
     testing::internal::CaptureStdout();
-    built.checkbox().performClick();
+    checkbox.click();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[Glimmerbox] " + line + "\n");
-    EXPECT_EQ(built.checkbox().state(), after) << line;
+    EXPECT_EQ(checkbox.isChecked(), after) << line;
   }
-}
-
-TEST_F(MenuBarViewControllerTest, ControlsActWhileTheControllerLivesAndDoNothingAfter) {
-  const Controls built = controls();
-  built.grant().performClick();
-  built.quit().performClick();
-  controller.reset();
-  built.grant().performClick();
-  built.quit().performClick();
-  built.preset(0).performClick();
-  dragSlider(built.slider(), 10);
-  EXPECT_EQ(keyboard.opener->opened, std::vector{keyboard.services().accessHelpUrl});
-  EXPECT_EQ(terminations, 1);
-  EXPECT_EQ(displayManager->currentBrightness, 70);
-  EXPECT_TRUE(hudLevels.empty());
 }
 
 }  // namespace

@@ -12,22 +12,11 @@
 #include "app/ui/EdidReader.h"
 #include "app/ui/OutputMonitors.h"
 #include "app/ui/QtScreens.h"
-#include "app/ui/ScreenCoordinates.h"
 #include "tests/platform/SysfsTree.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// y counts down from the primary screen's top in Qt, up from its lower edge
-// unflipped: a rect's far edge becomes its origin.
-TEST(ScreenCoordinates, FlipsAroundThePrimaryScreensHeightBothWays) {
-  const ui::ScreenCoordinates coordinates(1080);  // A 1920 x 1080 primary screen.
-  const QRectF qt(100, 50, 300, 200);             // A window near the top.
-  const ui::Rect unflipped{100, 830, 300, 200};
-  EXPECT_EQ(coordinates.unflipped(qt), unflipped);
-  EXPECT_EQ(coordinates.qt(unflipped), qt);
-}
 
 TEST(QtScreens, NamesAScreenAfterItsModelAndAnyBuiltInConnectorAsBuiltIn) {
   struct Case {

@@ -1,30 +1,15 @@
-#include "app/ui/SymbolPainter.h"
+#include "app/ui/Glyphs.h"
 
 #include <QPainterPathStroker>
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace ui {
 
 namespace {
-constexpr std::array<std::string_view, 4> kSymbols = {"sun.max.fill", "sun.min", "display",
-                                                      "exclamationmark.triangle.fill"};
-
-// Heavier weights draw thicker strokes, as a font's weights do.
-double strokeScale(FontWeight weight) {
-  switch (weight) {
-    case FontWeight::Regular:
-      return 1.0;
-    case FontWeight::Medium:
-      return 1.12;
-    case FontWeight::Semibold:
-      return 1.25;
-    case FontWeight::Bold:
-      return 1.4;
-  }
-  return 1.0;
-}
+// A glyph's box per point of its size.
+constexpr double kBoxPerPoint = 1.2;
 
 QPainterPath stroked(const QPainterPath& path, double width, Qt::PenCapStyle cap,
                      Qt::PenJoinStyle join = Qt::RoundJoin) {
@@ -53,14 +38,16 @@ QPainterPath circle(QPointF centre, double radius) {
   return path;
 }
 
-QPainterPath sunMaxFill(const QRectF& box, double weight) {
+}  // namespace
+
+QPainterPath Glyphs::sun(const QRectF& box, double weight) {
   const double s = box.width();
   const QPointF c = box.center();
   QPainterPath path = circle(c, 0.22 * s);
   return path.united(stroked(rays(c, 0.335 * s, 0.455 * s), 0.085 * s * weight, Qt::RoundCap));
 }
 
-QPainterPath sunMin(const QRectF& box, double weight) {
+QPainterPath Glyphs::dimSun(const QRectF& box, double weight) {
   const double s = box.width();
   const QPointF c = box.center();
   const double line = 0.08 * s * weight;
@@ -68,7 +55,7 @@ QPainterPath sunMin(const QRectF& box, double weight) {
   return path.united(stroked(rays(c, 0.34 * s, 0.39 * s), line, Qt::RoundCap));
 }
 
-QPainterPath display(const QRectF& box, double weight) {
+QPainterPath Glyphs::display(const QRectF& box, double weight) {
   const double s = box.width();
   const QPointF o = box.topLeft();
   const double line = 0.075 * s * weight;
@@ -84,7 +71,7 @@ QPainterPath display(const QRectF& box, double weight) {
   return path.united(neck).united(stroked(base, line, Qt::RoundCap));
 }
 
-QPainterPath warningTriangle(const QRectF& box, double weight) {
+QPainterPath Glyphs::warning(const QRectF& box, double weight) {
   const double s = box.width();
   const QPointF o = box.topLeft();
   QPainterPath triangle;
@@ -101,27 +88,14 @@ QPainterPath warningTriangle(const QRectF& box, double weight) {
                           .united(circle(o + QPointF(0.5 * s, 0.73 * s), 0.058 * s * weight));
   return body.subtracted(mark);
 }
-}  // namespace
-
-bool SymbolPainter::knows(std::string_view name) {
-  return std::find(kSymbols.begin(), kSymbols.end(), name) != kSymbols.end();
-}
-
-QPainterPath SymbolPainter::outline(std::string_view name, const QRectF& box, FontWeight weight) {
-  const double scale = strokeScale(weight);
-  if (name == "sun.max.fill") {
-    return sunMaxFill(box, scale);
-  }
-  if (name == "sun.min") {
-    return sunMin(box, scale);
-  }
-  if (name == "display") {
-    return display(box, scale);
-  }
-  if (name == "exclamationmark.triangle.fill") {
-    return warningTriangle(box, scale);
-  }
-  return {};
+void Glyphs::paint(QPainter& painter, Shape shape, const QRectF& frame, double pointSize,
+                   double weight, const QColor& colour) {
+  const double side = std::min({pointSize * kBoxPerPoint, frame.width(), frame.height()});
+  const QRectF box(frame.center() - QPointF(side / 2, side / 2), QSizeF(side, side));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.fillPath(shape(box, weight), colour);
+  painter.restore();
 }
 
 }  // namespace ui

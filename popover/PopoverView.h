@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// The popover's root: draws what is not a control (the display, sun and
+// warning figures, the banner's tinted box, the divider) under the controls
+// that are its children, and takes the height of the banner's state.
+class PopoverView : public QWidget {
+ public:
+  PopoverView();
+
+  void setBannerShown(bool shown);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void paintBanner(QPainter& painter) const;
+  void paintDivider(QPainter& painter) const;
+
+  bool bannerShown_ = false;
+  // Taken from the palette when the view is built, as the labels' are.
+  const QColor secondary_;
+  const QColor tertiary_;
+  const QColor orange_;
+};
