@@ -14,7 +14,7 @@
 #include "app/loop/MainQueue.h"
 #include "bench/FakeInputDevices.h"
 #include "keys/KeyboardInterceptor.h"
-#include "platform/LinuxInputTap.h"
+#include "platform/input/LinuxInputTap.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "keyservice/FixedSessionOwnerLookup.h"
 #include "keyservice/KeyService.h"
 #include "platform/KeyServiceClient.h"
-#include "platform/LinuxInputTap.h"
+#include "platform/input/LinuxInputTap.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "keys/KeyboardInterceptorDelegate.h"
 #include "platform/InputAccessQuery.h"
-#include "platform/InputTap.h"
+#include "platform/input/InputTap.h"
 #include "platform/UrlOpener.h"
 
 namespace loop {

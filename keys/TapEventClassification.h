@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TapEvent.h"
+#include "platform/input/TapEvent.h"
 
 // What the brightness-key tap does with one event.
 struct TapEventClassification {

@@ -10,7 +10,7 @@
 
 #include "keys/TapEventClassification.h"
 #include "keyservice/PeerRule.h"
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace keyservice {
 

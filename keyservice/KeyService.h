@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "keyservice/SessionOwnerLookup.h"
-#include "platform/InputTap.h"
-#include "platform/KeyServiceMessage.h"
+#include "platform/input/InputTap.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace keyservice {
 

@@ -22,8 +22,8 @@
 #include "keyservice/KeyService.h"
 #include "keyservice/KeyboardAccess.h"
 #include "keyservice/LoginSessionOwnerLookup.h"
-#include "platform/EvdevInputDeviceSource.h"
-#include "platform/LinuxInputTap.h"
+#include "platform/input/EvdevInputDeviceSource.h"
+#include "platform/input/LinuxInputTap.h"
 
 namespace {
 

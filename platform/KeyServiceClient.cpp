@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 #include "platform/KeyServiceTap.h"
 
 namespace platform {

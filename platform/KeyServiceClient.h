@@ -6,7 +6,7 @@
 
 #include "platform/DesktopNotificationPrompt.h"
 #include "platform/InputAccessQuery.h"
-#include "platform/InputTap.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/InputTap.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/InputDevice.h"
-#include "platform/InputEvent.h"
-#include "platform/TapEvent.h"
+#include "platform/input/InputDevice.h"
+#include "platform/input/InputEvent.h"
+#include "platform/input/TapEvent.h"
 
 namespace platform {
 

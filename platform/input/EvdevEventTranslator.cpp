@@ -1,4 +1,4 @@
-#include "platform/EvdevEventTranslator.h"
+#include "platform/input/EvdevEventTranslator.h"
 
 #include <array>
 #include <utility>

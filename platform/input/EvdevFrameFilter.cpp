@@ -1,8 +1,8 @@
-#include "platform/EvdevFrameFilter.h"
+#include "platform/input/EvdevFrameFilter.h"
 
 #include <utility>
 
-#include "platform/EvdevEventTranslator.h"
+#include "platform/input/EvdevEventTranslator.h"
 
 namespace platform {
 

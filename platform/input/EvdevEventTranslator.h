@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/InputDevice.h"
-#include "platform/TapEvent.h"
+#include "platform/input/InputDevice.h"
+#include "platform/input/TapEvent.h"
 
 namespace platform {
 

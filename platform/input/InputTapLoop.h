@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/EvdevFrameFilter.h"
-#include "platform/InputDeviceSource.h"
-#include "platform/InputTap.h"
+#include "platform/input/EvdevFrameFilter.h"
+#include "platform/input/InputDeviceSource.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/LinuxInputTap.h"
+#include "platform/input/LinuxInputTap.h"
 
-#include "platform/InputTapLoop.h"
+#include "platform/input/InputTapLoop.h"
 
 namespace platform {
 

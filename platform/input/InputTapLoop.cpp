@@ -1,4 +1,4 @@
-#include "platform/InputTapLoop.h"
+#include "platform/input/InputTapLoop.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -8,7 +8,7 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/EvdevEventTranslator.h"
+#include "platform/input/EvdevEventTranslator.h"
 
 namespace platform {
 

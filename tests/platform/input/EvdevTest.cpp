@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/EvdevEventTranslator.h"
-#include "platform/EvdevFrameFilter.h"
+#include "platform/input/EvdevEventTranslator.h"
+#include "platform/input/EvdevFrameFilter.h"
 
 // What reaches the kernel's clone, ordinary frames and modifiers included, is
 // checked in tests/vm/keyservice; these are the frame rules and translations a

@@ -3,8 +3,8 @@
 #include <memory>
 #include <thread>
 
-#include "platform/InputDeviceSource.h"
-#include "platform/InputTap.h"
+#include "platform/input/InputDeviceSource.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 

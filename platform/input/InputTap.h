@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/TapEvent.h"
+#include "platform/input/TapEvent.h"
 
 namespace platform {
 
