@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputDeviceSource.h"
+#include "platform/input/InputDeviceSource.h"
 
 // A scripted stand-in for the kernel's input devices: the benchmark types events
 // into a device and the tap reads them on its input thread. Hot-plugging and

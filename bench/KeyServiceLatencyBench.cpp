@@ -1,9 +1,8 @@
-// The key service's two paths. A brightness press from the service's
-// classification (what follows the device read) through the socket to the
-// program's tap callback, which is where the interceptor posts it to the main
-// queue. An ordinary key through the service's tap over fake devices, from
-// the frame being ready to read to the clone write: the figure to set beside
-// BM_PassThroughReadToCloneWrite, the program's in-process tap.
+// The key service's two paths. A brightness press from the service's tap
+// callback (what follows the device read) through the socket to the
+// program's report callback, which is where the interceptor posts it to the
+// main queue. An ordinary key through the service's tap over fake devices,
+// from the frame being ready to read to the clone write.
 #include <benchmark/benchmark.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -22,21 +21,14 @@
 #include "keyservice/FixedSessionOwnerLookup.h"
 #include "keyservice/KeyService.h"
 #include "platform/KeyServiceClient.h"
-#include "platform/LinuxInputTap.h"
+#include "platform/input/LinuxInputTap.h"
 
 namespace {
 
-namespace te = platform::tapevent;
-
-// What glimmerbox-keys asks its tap for.
-constexpr std::uint64_t kServiceEventMask =
-    te::maskBit(te::kKeyDown) | te::maskBit(te::kSystemDefined);
 // Gap between frames, so each one is measured on its own, like typing.
 constexpr auto kFrameGap = std::chrono::microseconds(200);
 
-struct NullTap : platform::InputTap {
-  void setEnabled(bool) override {}
-};
+struct NullTap : platform::InputTap {};
 
 std::int64_t nowNs() {
   return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
@@ -58,23 +50,23 @@ int listenOn(const std::string& path) {
 class ServiceRig {
  public:
   explicit ServiceRig(keyservice::KeyService::TapFactory makeTap,
-                      platform::InputTapService::Callback clientSide)
+                      platform::KeyReportSource::Callback clientSide)
       : service_(
             listenFd_, stopFd_, owners_,
-            [this, makeTap = std::move(makeTap)](platform::InputTapService::Callback callback) {
+            [this, makeTap = std::move(makeTap)](platform::InputTap::Callback callback) {
               serviceSide = callback;
               tapMade_.store(true);
               return makeTap(std::move(callback));
             },
             [] { return true; }) {
     serving_ = std::thread([this] { service_.run(); });
-    clientTap_ = client_.createTap(te::maskBit(te::kSystemDefined), std::move(clientSide));
+    subscription_ = client_.subscribe(std::move(clientSide));
     while (!tapMade_.load()) {
       std::this_thread::yield();
     }
   }
   ~ServiceRig() {
-    clientTap_.reset();
+    subscription_.reset();
     const std::uint64_t one = 1;
     benchmark::DoNotOptimize(write(stopFd_, &one, sizeof one));
     serving_.join();
@@ -83,7 +75,7 @@ class ServiceRig {
     unlink(path_.c_str());
   }
 
-  platform::InputTapService::Callback serviceSide;
+  platform::InputTap::Callback serviceSide;
 
  private:
   const std::string path_ = "/tmp/glimmerbox-keys-bench-" + std::to_string(getpid());
@@ -94,19 +86,15 @@ class ServiceRig {
   keyservice::KeyService service_;
   std::thread serving_;
   platform::KeyServiceClient client_{path_};
-  std::unique_ptr<platform::InputTap> clientTap_;
+  std::unique_ptr<platform::KeyReportSource::Subscription> subscription_;
 };
 
 void BM_BrightnessPressThroughTheSocket(benchmark::State& state) {
   std::atomic<int> arrived{0};
-  ServiceRig rig([](auto) { return std::make_unique<NullTap>(); },
-                 [&](const platform::TapEvent&) {
-                   arrived.fetch_add(1, std::memory_order_release);
-                   return platform::TapVerdict::Pass;
-                 });
-  const platform::TapEvent press{
-      te::kSystemDefined, 0, 0, te::kSubtypeAuxControlButtons,
-      te::specialKeyData(te::kSpecialKeyBrightnessUp, te::kSpecialKeyStateDown, false)};
+  ServiceRig rig(
+      [](auto) { return std::make_unique<NullTap>(); },
+      [&](const platform::KeyReport&) { arrived.fetch_add(1, std::memory_order_release); });
+  const platform::KeyReport press{true, false};
   for (auto _ : state) {
     const int before = arrived.load(std::memory_order_acquire);
     rig.serviceSide(press);
@@ -121,11 +109,11 @@ void BM_OrdinaryKeyThroughTheServiceReadToCloneWrite(benchmark::State& state) {
   auto keyboard =
       system->add("/dev/input/event3", "Bench keyboard", {KEY_B, KEY_BRIGHTNESSUP, KEY_LEFTSHIFT});
   ServiceRig rig(
-      [system](platform::InputTapService::Callback callback) {
+      [system](platform::InputTap::Callback callback) {
         return platform::LinuxInputTap::create(std::make_unique<fakeinput::Source>(system),
-                                               kServiceEventMask, std::move(callback));
+                                               std::move(callback));
       },
-      [](const platform::TapEvent&) { return platform::TapVerdict::Pass; });
+      [](const platform::KeyReport&) {});
   keyboard->waitUntil([&] { return keyboard->cloneExists; });
   std::vector<double> samplesUs;
   int value = 1;

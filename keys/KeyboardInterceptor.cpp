@@ -4,7 +4,6 @@
 
 #include "app/loop/MainQueue.h"
 #include "app/loop/Timer.h"
-#include "keys/TapEventClassification.h"
 #include "platform/DataFiles.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/KeyServiceClient.h"
@@ -12,23 +11,17 @@
 
 namespace {
 
-namespace te = platform::tapevent;
-
-// Key-down and system-defined events; key-up and modifier changes are not
-// needed to see a brightness key press.
-constexpr std::uint64_t kEventMask = te::maskBit(te::kKeyDown) | te::maskBit(te::kSystemDefined);
 constexpr std::chrono::duration<double> kPermissionPollInterval{1.0};
 
 }  // namespace
 
 std::shared_ptr<KeyboardInterceptor> KeyboardInterceptor::shared() {
-  // Deliberately never destroyed: the tap's input thread may still hold it
+  // Deliberately never destroyed: the reader's thread may still hold it
   // while the process exits.
   static auto* client = new std::shared_ptr<platform::KeyServiceClient>(
       std::make_shared<platform::KeyServiceClient>(platform::KeyServiceClient::socketPath()));
   static auto* instance =
       new std::shared_ptr<KeyboardInterceptor>(std::make_shared<KeyboardInterceptor>(Services{
-          *client,
           *client,
           std::make_shared<platform::DesktopUrlOpener>(),
           platform::DataFiles::helpPageUrl(),
@@ -43,92 +36,44 @@ KeyboardInterceptor::~KeyboardInterceptor() = default;
 bool KeyboardInterceptor::isTrusted() const { return isTrusted_; }
 
 void KeyboardInterceptor::startEventTap() {
-  {
-    std::lock_guard lock(tapMutex_);
-    if (eventTap_) {
-      return;
-    }
-  }
-  std::unique_ptr<platform::InputTap> tap =
-      services_.tapService->createTap(kEventMask, makeTapCallback(weak_from_this()));
-  if (!tap) {
-    platform::logLine("[KeyboardInterceptor] Failed to create CGEventTap");
+  if (subscription_) {
     return;
   }
-  tap->setEnabled(true);
-  {
-    std::lock_guard lock(tapMutex_);
-    eventTap_ = std::move(tap);
+  subscription_ = services_.keyReports->subscribe(
+      [interceptor = weak_from_this()](const platform::KeyReport& report) {
+        if (std::shared_ptr<KeyboardInterceptor> self = interceptor.lock()) {
+          self->postBrightnessReport(report);
+        }
+      });
+  if (!subscription_) {
+    platform::logLine("[KeyboardInterceptor] Failed to create CGEventTap");
+    return;
   }
   platform::logLine("[KeyboardInterceptor] Event tap successfully started");
 }
 
 void KeyboardInterceptor::stopEventTap() {
-  std::unique_ptr<platform::InputTap> tap;
-  {
-    std::lock_guard lock(tapMutex_);
-    tap = std::move(eventTap_);
-  }
-  if (tap) {
-    tap->setEnabled(false);
-    tap.reset();  // Outside the lock: removing it waits for the input thread.
-  }
+  subscription_.reset();
   if (permissionPollTimer_) {
     permissionPollTimer_->invalidate();
     permissionPollTimer_.reset();
   }
 }
 
-platform::InputTapService::Callback KeyboardInterceptor::makeTapCallback(
-    std::weak_ptr<KeyboardInterceptor> interceptor) {
-  return [interceptor](const platform::TapEvent& event) {
-    std::shared_ptr<KeyboardInterceptor> self = interceptor.lock();
-    if (!self) {
-      return platform::TapVerdict::Pass;
-    }
-    return self->handleTapEvent(event);
-  };
-}
-
-platform::TapVerdict KeyboardInterceptor::handleTapEvent(const platform::TapEvent& event) {
-  using Verdict = TapEventClassification::Verdict;
-  const TapEventClassification classification = classifyTapEvent(event);
-  switch (classification.verdict) {
-    case Verdict::ReenableTapAndPass:
-      reenableTapIfPresent();
-      return platform::TapVerdict::Pass;
-    case Verdict::ReportAndDelete:
-      postBrightnessReport(classification.isUp, classification.isFineGrained);
-      return platform::TapVerdict::Delete;
-    case Verdict::Delete:
-      return platform::TapVerdict::Delete;
-    case Verdict::Pass:
-      break;
-  }
-  return platform::TapVerdict::Pass;
-}
-
-void KeyboardInterceptor::reenableTapIfPresent() {
-  std::lock_guard lock(tapMutex_);
-  if (eventTap_) {
-    eventTap_->setEnabled(true);
-  }
-}
-
-void KeyboardInterceptor::postBrightnessReport(bool isUp, bool isFineGrained) {
-  loop::postToMain([interceptor = weak_from_this(), isUp, isFineGrained] {
+void KeyboardInterceptor::postBrightnessReport(const platform::KeyReport& report) {
+  loop::postToMain([interceptor = weak_from_this(), report] {
     std::shared_ptr<KeyboardInterceptor> self = interceptor.lock();
     if (!self) {
       return;
     }
     if (std::shared_ptr<KeyboardInterceptorDelegate> receiver = self->delegate.lock()) {
-      receiver->didChangeBrightness(isUp, isFineGrained);
+      receiver->didChangeBrightness(report.isUp, report.isFineGrained);
     }
   });
 }
 
 void KeyboardInterceptor::checkAndRequestPermissions() {
-  const bool trusted = services_.accessQuery->isProcessTrusted(true);
+  const bool trusted = services_.keyReports->isConnected(true);
   isTrusted_ = trusted;
   if (std::shared_ptr<KeyboardInterceptorDelegate> receiver = delegate.lock()) {
     receiver->didUpdatePermissionStatus(trusted);
@@ -155,10 +100,10 @@ void KeyboardInterceptor::startPermissionPolling() {
       });
 }
 
-// The poll goes on after the grant: access can go away again (the key
-// service stops), and then the tap goes and the banner comes back.
+// The poll goes on after the grant: the key service can stop, and then the
+// subscription goes and the banner comes back.
 void KeyboardInterceptor::permissionPollTick(loop::Timer&) {
-  const bool trusted = services_.accessQuery->isProcessTrusted(false);
+  const bool trusted = services_.keyReports->isConnected(false);
   if (trusted == isTrusted_) {
     return;
   }
@@ -180,12 +125,7 @@ void KeyboardInterceptor::permissionPollTick(loop::Timer&) {
 
 void KeyboardInterceptor::loseTrust() {
   isTrusted_ = false;
-  std::unique_ptr<platform::InputTap> tap;
-  {
-    std::lock_guard lock(tapMutex_);
-    tap = std::move(eventTap_);
-  }
-  tap.reset();
+  subscription_.reset();
   if (std::shared_ptr<KeyboardInterceptorDelegate> receiver = delegate.lock()) {
     receiver->didUpdatePermissionStatus(false);
   }

@@ -8,9 +8,8 @@
 #include <iterator>
 #include <optional>
 
-#include "keys/TapEventClassification.h"
 #include "keyservice/PeerRule.h"
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace keyservice {
 
@@ -139,7 +138,7 @@ void KeyService::serve(int fd, uid_t uid, std::optional<uid_t> served) {
   // Set before the tap exists: its thread reads it.
   clientFd_ = fd;
   clientUid_ = uid;
-  tap_ = makeTap_([this](const platform::TapEvent& event) { return onKey(event); });
+  tap_ = makeTap_([this](const platform::KeyReport& press) { onPress(press); });
   if (!tap_) {
     clientFd_ = -1;
     refuse(fd, uid, KeyServiceMessage::Refusal::NoKeyboards);
@@ -172,21 +171,8 @@ void KeyService::dropClient() {
 }
 
 // On the tap's input thread.
-platform::TapVerdict KeyService::onKey(const platform::TapEvent& event) {
-  using Verdict = TapEventClassification::Verdict;
-  const TapEventClassification classification = classifyTapEvent(event);
-  switch (classification.verdict) {
-    case Verdict::ReportAndDelete:
-      sendMessage(clientFd_,
-                  KeyServiceMessage::press(classification.isUp, classification.isFineGrained));
-      return platform::TapVerdict::Delete;
-    case Verdict::Delete:
-      return platform::TapVerdict::Delete;
-    case Verdict::Pass:
-    case Verdict::ReenableTapAndPass:
-      break;
-  }
-  return platform::TapVerdict::Pass;
+void KeyService::onPress(const platform::KeyReport& press) {
+  sendMessage(clientFd_, KeyServiceMessage::press(press.isUp, press.isFineGrained));
 }
 
 }  // namespace keyservice

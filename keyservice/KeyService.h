@@ -7,19 +7,19 @@
 #include <utility>
 
 #include "keyservice/SessionOwnerLookup.h"
-#include "platform/InputTap.h"
-#include "platform/KeyServiceMessage.h"
+#include "platform/input/InputTap.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace keyservice {
 
 // Serves one client at a time on a listening Unix stream socket. Only while a
-// client is connected does it hold a tap on the keyboards; the tap deletes the
+// client is connected does it hold a tap on the keyboards; the tap takes the
 // brightness keys and the client hears of their presses, nothing else. The
 // client goes as soon as its user's session stops being the active one.
 class KeyService {
  public:
   using TapFactory =
-      std::function<std::unique_ptr<platform::InputTap>(platform::InputTapService::Callback)>;
+      std::function<std::unique_ptr<platform::InputTap>(platform::InputTap::Callback)>;
 
   // `keyboardsOpen` tells whether a tap could take any keyboard now.
   KeyService(int listenFd, int stopFd, SessionOwnerLookup& owners, TapFactory makeTap,
@@ -37,7 +37,7 @@ class KeyService {
   void followActiveSession();
   void dropClient();
   bool refuse(int fd, uid_t uid, platform::KeyServiceMessage::Refusal why);
-  platform::TapVerdict onKey(const platform::TapEvent& event);
+  void onPress(const platform::KeyReport& press);
 
   const int listenFd_;
   const int stopFd_;

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace keyservice {
 

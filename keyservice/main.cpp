@@ -22,14 +22,11 @@
 #include "keyservice/KeyService.h"
 #include "keyservice/KeyboardAccess.h"
 #include "keyservice/LoginSessionOwnerLookup.h"
-#include "platform/EvdevInputDeviceSource.h"
-#include "platform/LinuxInputTap.h"
+#include "platform/input/EvdevInputDeviceSource.h"
+#include "platform/input/LinuxInputTap.h"
 
 namespace {
 
-namespace te = platform::tapevent;
-
-constexpr std::uint64_t kEventMask = te::maskBit(te::kKeyDown) | te::maskBit(te::kSystemDefined);
 constexpr int kListenBacklog = 4;
 // The socket's rights: anyone may connect, the peer check decides.
 constexpr mode_t kSocketMode = 0666;
@@ -59,9 +56,9 @@ int stopSignalsFd() {
   return signalfd(-1, &signals, SFD_CLOEXEC);
 }
 
-std::unique_ptr<platform::InputTap> makeTap(platform::InputTapService::Callback callback) {
+std::unique_ptr<platform::InputTap> makeTap(platform::InputTap::Callback callback) {
   return platform::LinuxInputTap::create(std::make_unique<platform::EvdevInputDeviceSource>(),
-                                         kEventMask, std::move(callback));
+                                         std::move(callback));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/KeyServiceMessage.h"
-#include "platform/KeyServiceTap.h"
+#include "platform/KeyReportReader.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace platform {
 
@@ -64,22 +64,22 @@ KeyServiceClient::~KeyServiceClient() {
   }
 }
 
-// A lost connection reads as untrusted once, even when the service is back
-// already, so the interceptor drops the tap that listens to the dead one.
-bool KeyServiceClient::isProcessTrusted(bool prompt) {
-  bool trusted = false;
-  if (tapConnected_) {
-    trusted = tapConnected_->load();
-    if (!trusted) {
-      tapConnected_.reset();
+// A lost connection reads as lost once, even when the service is back
+// already, so the interceptor drops the subscription to the dead one.
+bool KeyServiceClient::isConnected(bool prompt) {
+  bool connected = false;
+  if (readerConnected_) {
+    connected = readerConnected_->load();
+    if (!connected) {
+      readerConnected_.reset();
     }
   } else {
-    trusted = connect();
+    connected = connect();
   }
-  if (!trusted && prompt) {
+  if (!connected && prompt) {
     prompt_.show();
   }
-  return trusted;
+  return connected;
 }
 
 bool KeyServiceClient::connect() {
@@ -97,14 +97,14 @@ bool KeyServiceClient::connect() {
   return false;
 }
 
-std::unique_ptr<InputTap> KeyServiceClient::createTap(std::uint64_t eventMask, Callback callback) {
+std::unique_ptr<KeyReportSource::Subscription> KeyServiceClient::subscribe(Callback callback) {
   if (!connect()) {
     return nullptr;
   }
-  auto tap = std::make_unique<KeyServiceTap>(acceptedFd_, eventMask, std::move(callback));
+  auto reader = std::make_unique<KeyReportReader>(acceptedFd_, std::move(callback));
   acceptedFd_ = -1;
-  tapConnected_ = tap->connected();
-  return tap;
+  readerConnected_ = reader->connected();
+  return reader;
 }
 
 }  // namespace platform

@@ -5,14 +5,13 @@
 #include <string>
 
 #include "platform/DesktopNotificationPrompt.h"
-#include "platform/InputAccessQuery.h"
-#include "platform/InputTap.h"
+#include "platform/KeyReportSource.h"
 
 namespace platform {
 
-// The program's side of the key service: trusted while the service has
-// accepted this process, and taps that listen to it. Main thread only.
-class KeyServiceClient : public InputTapService, public InputAccessQuery {
+// The program's side of the key service: connected while the service has
+// accepted this process, and the reader of its reports. Main thread only.
+class KeyServiceClient : public KeyReportSource {
  public:
   // The service's socket; GLIMMERBOX_KEYS_SOCKET names another, for tests.
   static std::string socketPath();
@@ -22,8 +21,8 @@ class KeyServiceClient : public InputTapService, public InputAccessQuery {
   KeyServiceClient(const KeyServiceClient&) = delete;
   KeyServiceClient& operator=(const KeyServiceClient&) = delete;
 
-  bool isProcessTrusted(bool prompt) override;
-  std::unique_ptr<InputTap> createTap(std::uint64_t eventMask, Callback callback) override;
+  bool isConnected(bool prompt) override;
+  std::unique_ptr<Subscription> subscribe(Callback callback) override;
 
  private:
   bool connect();
@@ -31,7 +30,7 @@ class KeyServiceClient : public InputTapService, public InputAccessQuery {
   const std::string socketPath_;
   DesktopNotificationPrompt prompt_;
   int acceptedFd_ = -1;
-  std::shared_ptr<const std::atomic<bool>> tapConnected_;
+  std::shared_ptr<const std::atomic<bool>> readerConnected_;
 };
 
 }  // namespace platform

@@ -104,7 +104,7 @@ class AppDelegateTest : public ::testing::Test {
 // The popover is built before the permission check, with the banner; the
 // check's report, which comes at once, must reach it and drop the banner.
 TEST_F(AppDelegateTest, LaunchReportsThePermissionToThePopoverAndSetsNoLevel) {
-  keyboard.access->trusted = true;
+  keyboard.keys->connected = true;
   tables->lit = {1};
   launch();
   EXPECT_FALSE(button->image.isNull());

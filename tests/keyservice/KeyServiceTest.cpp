@@ -20,7 +20,6 @@ namespace {
 struct CountedTap : platform::InputTap {
   explicit CountedTap(std::atomic<int>& live) : live(live) { ++live; }
   ~CountedTap() override { --live; }
-  void setEnabled(bool) override {}
   std::atomic<int>& live;
 };
 

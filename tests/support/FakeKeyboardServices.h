@@ -6,39 +6,32 @@
 
 #include "keys/KeyboardInterceptor.h"
 
-// Services for a KeyboardInterceptor that touches no device: a tap that
-// never sees an event, a permission answer the test sets, and an opener that
-// records what it was asked to open.
+// Services for a KeyboardInterceptor that touches no socket: a key service
+// whose connection the test sets and whose reports it feeds, and an opener
+// that records what it was asked to open.
 namespace testsupport {
 
-struct FakeInputTap : platform::InputTap {
-  explicit FakeInputTap(FakeInputTap*& current) : current(current) { current = this; }
-  ~FakeInputTap() override { current = nullptr; }
-  void setEnabled(bool on) override { enabled = on; }
-  FakeInputTap*& current;
-  bool enabled = true;
+struct FakeSubscription : platform::KeyReportSource::Subscription {
+  explicit FakeSubscription(FakeSubscription*& current) : current(current) { current = this; }
+  ~FakeSubscription() override { current = nullptr; }
+  FakeSubscription*& current;
 };
 
-struct FakeInputTapService : platform::InputTapService {
-  std::unique_ptr<platform::InputTap> createTap(std::uint64_t, Callback callback) override {
-    ++createCount;
-    if (!canCreate) return nullptr;
-    lastCallback = std::move(callback);
-    return std::make_unique<FakeInputTap>(lastTap);
-  }
-  bool canCreate = true;
-  FakeInputTap* lastTap = nullptr;  // the tap while it exists
-  int createCount = 0;
-  Callback lastCallback;  // feeds events as the input thread would
-};
-
-struct FakeInputAccessQuery : platform::InputAccessQuery {
-  bool isProcessTrusted(bool) override {
+struct FakeKeyReportSource : platform::KeyReportSource {
+  bool isConnected(bool) override {
     ++queries;
-    return trusted;
+    return connected;
   }
-  bool trusted = false;
+  std::unique_ptr<Subscription> subscribe(Callback callback) override {
+    if (!canSubscribe) return nullptr;
+    lastCallback = std::move(callback);
+    return std::make_unique<FakeSubscription>(subscription);
+  }
+  bool connected = false;
+  bool canSubscribe = true;
   int queries = 0;
+  FakeSubscription* subscription = nullptr;  // while it exists
+  Callback lastCallback;                     // feeds reports as the reader's thread would
 };
 
 struct FakeUrlOpener : platform::UrlOpener {
@@ -47,12 +40,11 @@ struct FakeUrlOpener : platform::UrlOpener {
 };
 
 struct FakeKeyboardServices {
-  std::shared_ptr<FakeInputTapService> tap = std::make_shared<FakeInputTapService>();
-  std::shared_ptr<FakeInputAccessQuery> access = std::make_shared<FakeInputAccessQuery>();
+  std::shared_ptr<FakeKeyReportSource> keys = std::make_shared<FakeKeyReportSource>();
   std::shared_ptr<FakeUrlOpener> opener = std::make_shared<FakeUrlOpener>();
 
   KeyboardInterceptor::Services services() const {
-    return {tap, access, opener, "file:///usr/share/glimmerbox/help/index.html"};
+    return {keys, opener, "file:///usr/share/glimmerbox/help/index.html"};
   }
   std::shared_ptr<KeyboardInterceptor> makeInterceptor() const {
     return std::make_shared<KeyboardInterceptor>(services());

@@ -5,12 +5,12 @@
 #include <string>
 #include <thread>
 
-#include "keys/TapEventClassification.h"
 #include "platform/KeyServiceClient.h"
 
 // The tray program's side of the key service, run as an ordinary user. It
-// polls its trust as the program does, dropping its tap when the service lets
-// go and taking one again when served again, and prints what it hears:
+// polls its connection as the program does, dropping its subscription when
+// the service lets go and subscribing again when served again, and prints
+// what it hears:
 //   trusted              the service accepted it
 //   up|down fine|coarse  a brightness press
 //   untrusted            refused, or the service let go of it
@@ -19,22 +19,16 @@
 
 namespace {
 
-namespace te = platform::tapevent;
-
-// The program polls its trust once a second too.
-constexpr std::chrono::seconds kTrustPollInterval{1};
+// The program polls its connection once a second too.
+constexpr std::chrono::seconds kPollInterval{1};
 
 void say(const std::string& line) {
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
 }
 
-platform::TapVerdict printPress(const platform::TapEvent& event) {
-  const TapEventClassification press = classifyTapEvent(event);
-  if (press.verdict == TapEventClassification::Verdict::ReportAndDelete) {
-    say(std::string(press.isUp ? "up" : "down") + (press.isFineGrained ? " fine" : " coarse"));
-  }
-  return platform::TapVerdict::Delete;
+void printPress(const platform::KeyReport& press) {
+  say(std::string(press.isUp ? "up" : "down") + (press.isFineGrained ? " fine" : " coarse"));
 }
 
 }  // namespace
@@ -45,20 +39,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::KeyServiceClient client(argv[1]);
-  std::unique_ptr<platform::InputTap> tap;
+  std::unique_ptr<platform::KeyReportSource::Subscription> subscription;
   std::optional<bool> told;
   for (;;) {
-    const bool trusted = client.isProcessTrusted(false);
-    if (!trusted) {
-      tap.reset();
-    } else if (!tap) {
-      tap =
-          client.createTap(te::maskBit(te::kKeyDown) | te::maskBit(te::kSystemDefined), printPress);
+    const bool connected = client.isConnected(false);
+    if (!connected) {
+      subscription.reset();
+    } else if (!subscription) {
+      subscription = client.subscribe(printPress);
     }
-    if (told != trusted) {
-      say(trusted ? "trusted" : "untrusted");
-      told = trusted;
+    if (told != connected) {
+      say(connected ? "trusted" : "untrusted");
+      told = connected;
     }
-    std::this_thread::sleep_for(kTrustPollInterval);
+    std::this_thread::sleep_for(kPollInterval);
   }
 }

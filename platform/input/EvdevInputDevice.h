@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/InputDevice.h"
+#include "platform/input/InputDevice.h"
 
 struct libevdev;
 

@@ -1,4 +1,4 @@
-#include "platform/UinputClone.h"
+#include "platform/input/UinputClone.h"
 
 #include <fcntl.h>
 #include <libevdev/libevdev-uinput.h>

@@ -1,4 +1,4 @@
-#include "platform/EvdevInputDeviceSource.h"
+#include "platform/input/EvdevInputDeviceSource.h"
 
 #include <fcntl.h>
 #include <libudev.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/EvdevInputDevice.h"
+#include "platform/input/EvdevInputDevice.h"
 
 namespace platform {
 

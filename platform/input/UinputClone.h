@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/VirtualInputDevice.h"
+#include "platform/input/VirtualInputDevice.h"
 
 struct libevdev_uinput;
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <thread>
 
-#include "platform/InputDeviceSource.h"
-#include "platform/InputTap.h"
+#include "platform/input/InputDeviceSource.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 
@@ -17,14 +17,11 @@ class LinuxInputTap : public InputTap {
  public:
   // Null when virtual devices cannot be made or the devices cannot be listed.
   static std::unique_ptr<LinuxInputTap> create(std::unique_ptr<InputDeviceSource> source,
-                                               std::uint64_t eventMask,
-                                               InputTapService::Callback callback);
+                                               Callback callback);
   // Gives every device back; waits for the input thread unless called on it.
   ~LinuxInputTap() override;
   LinuxInputTap(const LinuxInputTap&) = delete;
   LinuxInputTap& operator=(const LinuxInputTap&) = delete;
-
-  void setEnabled(bool enabled) override;
 
  private:
   explicit LinuxInputTap(std::shared_ptr<InputTapLoop> loop);

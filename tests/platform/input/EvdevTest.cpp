@@ -2,22 +2,20 @@
 
 #include <optional>
 #include <set>
-#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "platform/EvdevEventTranslator.h"
-#include "platform/EvdevFrameFilter.h"
+#include "platform/input/BrightnessKeyRule.h"
+#include "platform/input/EvdevFrameFilter.h"
 
 // What reaches the kernel's clone, ordinary frames and modifiers included, is
-// checked in tests/vm/keyservice; these are the frame rules and translations a
+// checked in tests/vm/keyservice; these are the frame rules and key rules a
 // real keyboard cannot be made to show at will.
 namespace {
 
 using platform::InputEvent;
-using platform::TapEvent;
+using platform::KeyReport;
 using platform::TapVerdict;
-namespace te = platform::tapevent;
 
 InputEvent key(std::uint16_t code, std::int32_t value) { return {EV_KEY, code, value}; }
 InputEvent scan(std::int32_t value) { return {EV_MSC, MSC_SCAN, value}; }
@@ -88,31 +86,27 @@ TEST(EvdevFrameFilterTest, ReleasesEveryKeyTheCloneStillHoldsOnce) {
   EXPECT_TRUE(filter.releaseHeldKeys().empty());
 }
 
-// Brightness keys become special-key events (key << 16 | state << 8 | repeat),
-// F14 and F15 key codes 107 and 113, repeats staying key-downs. Releases,
-// repeats, brightness down and F15 go through the service in tests/vm/keyservice.
-TEST(EvdevEventTranslatorTest, TranslatesIntoTheTapEventModel) {
-  constexpr std::uint64_t kFlags = te::kFlagShift | te::kFlagOption;
-  constexpr std::int64_t kAux = te::kSubtypeAuxControlButtons;
+// Modifiers held on another keyboard, and the release that passes when the
+// clone holds the key, go through the service in tests/vm/keyservice.
+TEST(BrightnessKeyRuleTest, PressesAndRepeatsOfTakenKeysAreSteps) {
   const struct {
     std::uint16_t code;
     std::int32_t value;
-    // type, key code, subtype, data1
-    std::optional<std::tuple<std::uint32_t, std::int64_t, std::int64_t, std::int64_t>> expected;
+    std::vector<std::uint16_t> held;
+    std::optional<KeyReport> report;
   } cases[] = {
-      {KEY_BRIGHTNESSUP, 1, {{te::kSystemDefined, 0, kAux, 0x20A00}}},
-      {KEY_F14, 2, {{te::kKeyDown, 107, 0, 0}}},
-      {KEY_F13, 1, std::nullopt},
+      {KEY_BRIGHTNESSUP, 1, {}, KeyReport{true, false}},
+      {KEY_BRIGHTNESSDOWN, 2, {KEY_LEFTSHIFT, KEY_RIGHTALT}, KeyReport{false, true}},
+      {KEY_F15, 1, {KEY_RIGHTSHIFT, KEY_LEFTALT}, KeyReport{true, true}},
+      {KEY_F14, 1, {KEY_LEFTSHIFT, KEY_LEFTCTRL, KEY_LEFTMETA}, KeyReport{false, false}},
+      {KEY_BRIGHTNESSUP, 0, {KEY_LEFTSHIFT, KEY_LEFTALT}, std::nullopt},
+      {KEY_F13, 1, {}, std::nullopt},
   };
   for (const auto& c : cases) {
-    const auto event = platform::EvdevEventTranslator::translate(c.code, c.value, kFlags);
-    EXPECT_EQ(platform::EvdevEventTranslator::isTranslated(c.code), c.expected.has_value());
-    ASSERT_EQ(event.has_value(), c.expected.has_value()) << c.code;
-    if (event) {
-      EXPECT_EQ(std::tuple(event->type, event->keyCode, event->subtype, event->data1), *c.expected)
-          << c.code;
-      EXPECT_EQ(event->flags, kFlags);
-    }
+    platform::InputDevice::KeyBits held;
+    for (std::uint16_t key : c.held) held.set(key);
+    EXPECT_EQ(platform::BrightnessKeyRule::report(c.code, c.value, held), c.report) << c.code;
+    EXPECT_EQ(platform::BrightnessKeyRule::isTaken(c.code), c.code != KEY_F13) << c.code;
   }
 }
 

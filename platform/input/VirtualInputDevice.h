@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/InputEvent.h"
+#include "platform/input/InputEvent.h"
 
 namespace platform {
 

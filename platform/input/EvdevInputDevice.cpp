@@ -1,4 +1,4 @@
-#include "platform/EvdevInputDevice.h"
+#include "platform/input/EvdevInputDevice.h"
 
 #include <fcntl.h>
 #include <libevdev/libevdev-uinput.h>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "platform/UinputClone.h"
+#include "platform/input/UinputClone.h"
 
 namespace platform {
 

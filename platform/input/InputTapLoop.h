@@ -1,30 +1,27 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/EvdevFrameFilter.h"
-#include "platform/InputDeviceSource.h"
-#include "platform/InputTap.h"
+#include "platform/input/EvdevFrameFilter.h"
+#include "platform/input/InputDeviceSource.h"
+#include "platform/input/InputTap.h"
 
 namespace platform {
 
 // The work of the Linux input tap: takes over every device that can send a
-// brightness key, filters its events through the tap's callback and re-emits
-// the rest through the device's virtual clone; watches the other keyboards
-// for their modifier keys, and follows devices as they come and go. After
-// `openDevices`, everything but `setEnabled` and `requestStop` runs on the
-// input thread.
+// brightness key, reports its brightness presses to the tap's callback and
+// re-emits the rest through the device's virtual clone; watches the other
+// keyboards for their modifier keys, and follows devices as they come and go.
+// After `openDevices`, everything but `requestStop` runs on the input thread.
 class InputTapLoop {
  public:
   // Clones are named with this prefix, so no tap ever takes over a clone.
   static constexpr const char* kCloneNamePrefix = "Glimmerbox/";
 
-  InputTapLoop(std::unique_ptr<InputDeviceSource> source, std::uint64_t eventMask,
-               InputTapService::Callback callback);
+  InputTapLoop(std::unique_ptr<InputDeviceSource> source, InputTap::Callback callback);
   ~InputTapLoop();
   InputTapLoop(const InputTapLoop&) = delete;
   InputTapLoop& operator=(const InputTapLoop&) = delete;
@@ -34,7 +31,6 @@ class InputTapLoop {
   // Serves the devices until `requestStop`, then gives every device back.
   void run();
   void requestStop();
-  void setEnabled(bool enabled);
 
  private:
   struct TrackedDevice;
@@ -49,13 +45,11 @@ class InputTapLoop {
   void release(TrackedDevice& tracked);
   void dropGoneDevices();
   TapVerdict decide(const InputEvent& key);
-  std::uint64_t currentModifierFlags();
+  InputDevice::KeyBits heldModifiers();
   void waitForWork();
 
   std::unique_ptr<InputDeviceSource> source_;
-  const std::uint64_t eventMask_;
-  const InputTapService::Callback callback_;
-  std::atomic<bool> enabled_{true};
+  const InputTap::Callback callback_;
   std::atomic<bool> stopRequested_{false};
   const int wakeFd_;
   std::vector<std::unique_ptr<TrackedDevice>> devices_;

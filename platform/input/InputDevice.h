@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputEvent.h"
-#include "platform/VirtualInputDevice.h"
+#include "platform/input/InputEvent.h"
+#include "platform/input/VirtualInputDevice.h"
 
 namespace platform {
 

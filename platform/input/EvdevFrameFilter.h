@@ -4,11 +4,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/InputDevice.h"
-#include "platform/InputEvent.h"
-#include "platform/TapEvent.h"
+#include "platform/input/InputDevice.h"
+#include "platform/input/InputEvent.h"
 
 namespace platform {
+
+// What becomes of one key event.
+enum class TapVerdict { Pass, Delete };
 
 // Filters one grabbed device's event stream for its virtual clone, a frame
 // (the events up to SYN_REPORT) at a time. A deleted key goes with the scan
@@ -22,8 +24,8 @@ class EvdevFrameFilter {
   template <typename Decide>
   void feed(const InputEvent& event, Decide&& decide, std::vector<InputEvent>& out);
 
-  // Flag bits of the modifier keys down on the device, as of the events fed.
-  std::uint64_t modifierFlags() const;
+  // The modifier keys down on the device, as of the events fed.
+  const InputDevice::KeyBits& modifiersDown() const { return modifiersDown_; }
   // A frame that releases every key the clone holds (empty when none).
   std::vector<InputEvent> releaseHeldKeys();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/InputDeviceSource.h"
+#include "platform/input/InputDeviceSource.h"
 
 struct udev;
 struct udev_monitor;

@@ -1,4 +1,4 @@
-#include "platform/InputTapLoop.h"
+#include "platform/input/InputTapLoop.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -8,17 +8,11 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/EvdevEventTranslator.h"
+#include "platform/input/BrightnessKeyRule.h"
 
 namespace platform {
 
 namespace {
-
-constexpr std::array<std::uint16_t, 4> kTakenKeys{KEY_BRIGHTNESSUP, KEY_BRIGHTNESSDOWN, KEY_F14,
-                                                  KEY_F15};
-constexpr std::array<std::uint16_t, 8> kModifierKeys{KEY_LEFTSHIFT, KEY_RIGHTSHIFT, KEY_LEFTCTRL,
-                                                     KEY_RIGHTCTRL, KEY_LEFTALT,    KEY_RIGHTALT,
-                                                     KEY_LEFTMETA,  KEY_RIGHTMETA};
 
 template <std::size_t N>
 bool canSendAny(const InputDevice& device, const std::array<std::uint16_t, N>& keys) {
@@ -42,10 +36,8 @@ struct InputTapLoop::TrackedDevice {
   bool gone = false;
 };
 
-InputTapLoop::InputTapLoop(std::unique_ptr<InputDeviceSource> source, std::uint64_t eventMask,
-                           InputTapService::Callback callback)
+InputTapLoop::InputTapLoop(std::unique_ptr<InputDeviceSource> source, InputTap::Callback callback)
     : source_(std::move(source)),
-      eventMask_(eventMask),
       callback_(std::move(callback)),
       wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
@@ -68,8 +60,6 @@ bool InputTapLoop::openDevices() {
   }
   return true;
 }
-
-void InputTapLoop::setEnabled(bool enabled) { enabled_.store(enabled); }
 
 void InputTapLoop::requestStop() {
   stopRequested_.store(true);
@@ -152,9 +142,9 @@ void InputTapLoop::addDevice(const std::string& path) {
   }
   auto tracked = std::make_unique<TrackedDevice>();
   tracked->path = path;
-  if (canSendAny(*device, kTakenKeys)) {
+  if (canSendAny(*device, BrightnessKeyRule::kTakenKeys)) {
     tracked->role = TrackedDevice::Role::AwaitingRelease;
-  } else if (!canSendAny(*device, kModifierKeys)) {
+  } else if (!canSendAny(*device, BrightnessKeyRule::kModifierKeys)) {
     return;
   }
   tracked->device = std::move(device);
@@ -224,33 +214,34 @@ void InputTapLoop::forwardFeedback(TrackedDevice& tracked) {
   }
 }
 
+// Releases are taken too: the filter still lets a release through to the
+// clone that holds the key.
 TapVerdict InputTapLoop::decide(const InputEvent& key) {
-  if (!EvdevEventTranslator::isTranslated(key.code) || !enabled_.load()) {
+  if (!BrightnessKeyRule::isTaken(key.code)) {
     return TapVerdict::Pass;
   }
-  std::optional<TapEvent> event =
-      EvdevEventTranslator::translate(key.code, key.value, currentModifierFlags());
-  if (!event || (eventMask_ & tapevent::maskBit(event->type)) == 0) {
-    return TapVerdict::Pass;
+  if (std::optional<KeyReport> report =
+          BrightnessKeyRule::report(key.code, key.value, heldModifiers())) {
+    callback_(*report);
   }
-  return callback_(*event);
+  return TapVerdict::Delete;
 }
 
 // Modifiers count from every keyboard: Shift may be held on the main keyboard
 // while the brightness key comes from a separate consumer-control device.
-std::uint64_t InputTapLoop::currentModifierFlags() {
-  std::uint64_t flags = 0;
+InputDevice::KeyBits InputTapLoop::heldModifiers() {
+  InputDevice::KeyBits held;
   for (auto& tracked : devices_) {
     if (tracked->gone) {
       continue;
     }
     if (tracked->role == TrackedDevice::Role::TakenOver) {
-      flags |= tracked->filter.modifierFlags();
+      held |= tracked->filter.modifiersDown();
     } else {
-      flags |= EvdevEventTranslator::modifierFlags(tracked->device->keysDown());
+      held |= tracked->device->keysDown();
     }
   }
-  return flags;
+  return held;
 }
 
 void InputTapLoop::release(TrackedDevice& tracked) {

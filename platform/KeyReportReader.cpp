@@ -1,21 +1,17 @@
-#include "platform/KeyServiceTap.h"
+#include "platform/KeyReportReader.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "platform/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/KeyServiceMessage.h"
 
 namespace platform {
 
-namespace te = tapevent;
-
-struct KeyServiceTap::Shared {
+struct KeyReportReader::Shared {
   int socketFd = -1;
   int wakeFd = -1;
-  std::uint64_t eventMask = 0;
-  InputTapService::Callback callback;
-  std::atomic<bool> enabled{true};
+  KeyReportSource::Callback callback;
   std::atomic<bool> stopRequested{false};
   std::shared_ptr<std::atomic<bool>> connected;
 
@@ -26,20 +22,6 @@ struct KeyServiceTap::Shared {
 };
 
 namespace {
-
-// A press as a system-defined brightness-key event with the modifier flags
-// that make it fine-grained, so the program's classification rule reads it as
-// it would read the keyboard's own event.
-TapEvent pressEvent(const KeyServiceMessage& press) {
-  TapEvent event;
-  event.type = te::kSystemDefined;
-  event.subtype = te::kSubtypeAuxControlButtons;
-  event.flags = press.isFineGrained ? te::kFlagShift | te::kFlagOption : 0;
-  event.data1 = te::specialKeyData(
-      press.isUp ? te::kSpecialKeyBrightnessUp : te::kSpecialKeyBrightnessDown,
-      te::kSpecialKeyStateDown, false);
-  return event;
-}
 
 bool readMessage(int fd, KeyServiceMessage::Bytes& bytes) {
   std::size_t got = 0;
@@ -55,18 +37,16 @@ bool readMessage(int fd, KeyServiceMessage::Bytes& bytes) {
 
 }  // namespace
 
-KeyServiceTap::KeyServiceTap(int socketFd, std::uint64_t eventMask,
-                             InputTapService::Callback callback)
+KeyReportReader::KeyReportReader(int socketFd, KeyReportSource::Callback callback)
     : shared_(std::make_shared<Shared>()), connected_(std::make_shared<std::atomic<bool>>(true)) {
   shared_->socketFd = socketFd;
   shared_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  shared_->eventMask = eventMask;
   shared_->callback = std::move(callback);
   shared_->connected = connected_;
   thread_ = std::thread(serve, shared_);
 }
 
-KeyServiceTap::~KeyServiceTap() {
+KeyReportReader::~KeyReportReader() {
   shared_->stopRequested.store(true);
   const std::uint64_t one = 1;
   [[maybe_unused]] ssize_t written = write(shared_->wakeFd, &one, sizeof one);
@@ -77,10 +57,7 @@ KeyServiceTap::~KeyServiceTap() {
   }
 }
 
-void KeyServiceTap::setEnabled(bool enabled) { shared_->enabled.store(enabled); }
-
-void KeyServiceTap::serve(std::shared_ptr<Shared> shared) {
-  const bool wanted = (shared->eventMask & te::maskBit(te::kSystemDefined)) != 0;
+void KeyReportReader::serve(std::shared_ptr<Shared> shared) {
   while (!shared->stopRequested.load()) {
     pollfd fds[] = {{shared->wakeFd, POLLIN, 0}, {shared->socketFd, POLLIN, 0}};
     if (poll(fds, 2, -1) < 0 || fds[1].revents == 0) {
@@ -94,9 +71,7 @@ void KeyServiceTap::serve(std::shared_ptr<Shared> shared) {
     if (!message || message->kind != KeyServiceMessage::Kind::BrightnessPress) {
       break;  // Gone, or not speaking our protocol: either way no service.
     }
-    if (wanted && shared->enabled.load()) {
-      shared->callback(pressEvent(*message));
-    }
+    shared->callback(KeyReport{message->isUp, message->isFineGrained});
   }
   shared->connected->store(false);
 }

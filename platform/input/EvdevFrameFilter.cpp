@@ -1,8 +1,8 @@
-#include "platform/EvdevFrameFilter.h"
+#include "platform/input/EvdevFrameFilter.h"
 
 #include <utility>
 
-#include "platform/EvdevEventTranslator.h"
+#include "platform/input/BrightnessKeyRule.h"
 
 namespace platform {
 
@@ -11,16 +11,12 @@ constexpr std::int32_t kRelease = 0;
 constexpr std::int32_t kPress = 1;
 }  // namespace
 
-std::uint64_t EvdevFrameFilter::modifierFlags() const {
-  return EvdevEventTranslator::modifierFlags(modifiersDown_);
-}
-
 void EvdevFrameFilter::feedKey(const InputEvent& key, TapVerdict verdict) {
   if (key.code >= modifiersDown_.size()) {
     pendingScan_.reset();
     return;
   }
-  if (EvdevEventTranslator::modifierFlag(key.code) != 0) {
+  if (BrightnessKeyRule::isModifier(key.code)) {
     modifiersDown_.set(key.code, key.value != kRelease);
   }
   const bool releasesHeldKey = key.value == kRelease && heldOnClone_.test(key.code);

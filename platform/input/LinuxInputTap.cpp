@@ -1,16 +1,15 @@
-#include "platform/LinuxInputTap.h"
+#include "platform/input/LinuxInputTap.h"
 
-#include "platform/InputTapLoop.h"
+#include "platform/input/InputTapLoop.h"
 
 namespace platform {
 
 std::unique_ptr<LinuxInputTap> LinuxInputTap::create(std::unique_ptr<InputDeviceSource> source,
-                                                     std::uint64_t eventMask,
-                                                     InputTapService::Callback callback) {
+                                                     Callback callback) {
   if (!source->canCreateVirtualDevices()) {
     return nullptr;
   }
-  auto loop = std::make_shared<InputTapLoop>(std::move(source), eventMask, std::move(callback));
+  auto loop = std::make_shared<InputTapLoop>(std::move(source), std::move(callback));
   if (!loop->openDevices()) {
     return nullptr;
   }
@@ -30,7 +29,5 @@ LinuxInputTap::~LinuxInputTap() {
     thread_.join();
   }
 }
-
-void LinuxInputTap::setEnabled(bool enabled) { loop_->setEnabled(enabled); }
 
 }  // namespace platform

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputDevice.h"
+#include "platform/input/InputDevice.h"
 
 namespace platform {
 
