@@ -5,7 +5,7 @@
 #include "app/MonitorSunIcon.h"
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
-#include "platform/DesktopNotification.h"
+#include "platform/desktop/DesktopNotification.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ AppDelegate::Components AppDelegate::Components::system() {
       .displayManager = DisplayManager::shared(),
       .keyboardInterceptor = KeyboardInterceptor::shared(),
       .showHud = [hud = BrightnessHUD::shared()](std::int64_t level) { hud->show(level); },
-      .makeStatusItem = ui::makeSystemStatusItem,
+      .makeStatusItem = platform::makeSystemStatusItem,
       .reportNoTray = reportNoTrayToUser,
-      .makePopover = ui::makePopoverWindow,
+      .makePopover = platform::makePopoverWindow,
       .makeMenuBarViewController = [] { return std::make_shared<MenuBarViewController>(); },
   };
 }
@@ -80,7 +80,7 @@ void AppDelegate::createStatusItem() {
 
 // At launch, and again whenever a tray appears: the button is new then.
 void AppDelegate::setUpStatusButton() {
-  ui::StatusBarButton* button = statusItem->button();
+  platform::StatusBarButton* button = statusItem->button();
   if (button == nullptr) {
     reportNoTray_();
     return;
@@ -101,7 +101,7 @@ void AppDelegate::setUpStatusButton() {
   updateToolTip();
 }
 
-std::vector<ui::StatusMenuEntry> AppDelegate::menuEntries() {
+std::vector<platform::StatusMenuEntry> AppDelegate::menuEntries() {
   auto onSelf = [weakSelf = weak_from_this()](auto operation) {
     return [weakSelf, operation] {
       if (auto self = weakSelf.lock()) {
@@ -125,7 +125,7 @@ void AppDelegate::toggleLaunchAtLogin() {
 void AppDelegate::quit() { menuBarVC->quitClicked(); }
 
 void AppDelegate::updateToolTip() {
-  if (ui::StatusBarButton* button = statusItem->button()) {
+  if (platform::StatusBarButton* button = statusItem->button()) {
     button->setToolTip(displayManager_->monitorName + ": " +
                        levelText(displayManager_->currentBrightness));
   }
@@ -195,7 +195,7 @@ bool AppDelegate::showPopover() {
 void AppDelegate::openPopover() {
   menuBarVC->updateDisplayInfo();
   menuBarVC->updatePermissionBanner(keyboardInterceptor_->isTrusted());
-  if (ui::StatusBarButton* button = statusItem->button()) {
+  if (platform::StatusBarButton* button = statusItem->button()) {
     popover->showRelativeTo(*button);
   } else {
     popover->showAsWindow();

@@ -5,12 +5,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/loop/ScreenParametersObserver.h"
-#include "app/ui/PopoverWindow.h"
-#include "app/ui/StatusItem.h"
 #include "display/DisplayManager.h"
 #include "keys/KeyboardInterceptor.h"
 #include "keys/KeyboardInterceptorDelegate.h"
+#include "platform/loop/ScreenParametersObserver.h"
+#include "platform/popup/PopoverWindow.h"
+#include "platform/tray/StatusItem.h"
 #include "popover/MenuBarViewController.h"
 
 // The application's controller: owns the long-lived components, turns
@@ -28,10 +28,10 @@ class AppDelegate : public KeyboardInterceptorDelegate,
     std::shared_ptr<KeyboardInterceptor> keyboardInterceptor;
     // The HUD, reached through the one operation the controller uses.
     std::function<void(std::int64_t level)> showHud;
-    std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem;
+    std::function<std::unique_ptr<platform::StatusItem>()> makeStatusItem;
     // Tells the user that the desktop shows no tray and what to do about it.
     std::function<void()> reportNoTray;
-    std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover;
+    std::function<std::unique_ptr<platform::PopoverWindow>()> makePopover;
     std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController;
 
     static Components system();
@@ -43,8 +43,8 @@ class AppDelegate : public KeyboardInterceptorDelegate,
   AppDelegate();
   explicit AppDelegate(Components components);
 
-  std::unique_ptr<ui::StatusItem> statusItem;
-  std::unique_ptr<ui::PopoverWindow> popover;
+  std::unique_ptr<platform::StatusItem> statusItem;
+  std::unique_ptr<platform::PopoverWindow> popover;
   std::shared_ptr<MenuBarViewController> menuBarVC;
 
   // Called once the event loop runs: creates the tray item and the popover,
@@ -71,7 +71,7 @@ class AppDelegate : public KeyboardInterceptorDelegate,
  private:
   void createStatusItem();
   void setUpStatusButton();
-  std::vector<ui::StatusMenuEntry> menuEntries();
+  std::vector<platform::StatusMenuEntry> menuEntries();
   void toggleLaunchAtLogin();
   void quit();
   void updateToolTip();
@@ -83,9 +83,9 @@ class AppDelegate : public KeyboardInterceptorDelegate,
   const std::shared_ptr<DisplayManager> displayManager_;
   const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;
   const std::function<void(std::int64_t level)> showHud_;
-  std::function<std::unique_ptr<ui::StatusItem>()> makeStatusItem_;
+  std::function<std::unique_ptr<platform::StatusItem>()> makeStatusItem_;
   std::function<void()> reportNoTray_;
-  std::function<std::unique_ptr<ui::PopoverWindow>()> makePopover_;
+  std::function<std::unique_ptr<platform::PopoverWindow>()> makePopover_;
   std::function<std::shared_ptr<MenuBarViewController>()> makeMenuBarViewController_;
   std::unique_ptr<loop::ScreenParametersObserver> screenObserver_;
   std::vector<std::function<void(std::int64_t level)>> levelObservers_;

@@ -8,7 +8,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/BrightnessBusInterface.h"
-#include "app/ui/DBusObjectReplies.h"
+#include "platform/tray/DBusObjectReplies.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ void answer(const QDBusMessage& message, const QDBusConnection& connection,
     return;
   }
   const QVariantMap properties{{kLevel, static_cast<int>(controller.brightnessLevel())}};
-  if (!ui::answerStandardInterfaces(message, connection, kInterface, properties,
-                                    kBrightnessBusInterface)) {
+  if (!platform::answerStandardInterfaces(message, connection, kInterface, properties,
+                                          kBrightnessBusInterface)) {
     connection.send(callMethod(message, controller));
   }
 }

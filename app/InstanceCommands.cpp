@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
-#include "platform/InstanceConnection.h"
+#include "platform/session/InstanceConnection.h"
 
 namespace InstanceCommands {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "platform/SessionInstance.h"
+#include "platform/session/SessionInstance.h"
 
 class AppDelegate;
 

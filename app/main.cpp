@@ -9,9 +9,9 @@
 #include "app/BrightnessBusObject.h"
 #include "app/CommandLine.h"
 #include "app/InstanceCommands.h"
-#include "platform/SessionDisplay.h"
-#include "platform/SessionInstance.h"
-#include "platform/TerminationSignals.h"
+#include "platform/session/SessionDisplay.h"
+#include "platform/session/SessionInstance.h"
+#include "platform/session/TerminationSignals.h"
 
 namespace {
 

@@ -3,24 +3,24 @@
 #include <QApplication>
 #include <cstdint>
 
-#include "app/ui/CachedScreens.h"
-#include "app/ui/Screens.h"
 #include "hud/BrightnessHUD.h"
+#include "platform/screens/CachedScreens.h"
+#include "platform/screens/Screens.h"
 
 // show(brightness:) as a burst of key steps calls it: the panel already up,
 // each call restarting the timer and the fade-in. The counter
 // "widgets_created" must stay 0: the window is built at construction.
 namespace {
 
-class FixedScreens : public ui::Screens {
+class FixedScreens : public platform::Screens {
  public:
-  std::vector<ui::Screen> screens() const override { return {*mainScreen()}; }
-  std::optional<ui::Screen> mainScreen() const override {
-    return ui::Screen{"DELL U2720Q", {0, 0, 2560, 1440}, {0, 0, 2560, 1415}};
+  std::vector<platform::Screen> screens() const override { return {*mainScreen()}; }
+  std::optional<platform::Screen> mainScreen() const override {
+    return platform::Screen{"DELL U2720Q", {0, 0, 2560, 1440}, {0, 0, 2560, 1415}};
   }
 };
 
-void measureShows(benchmark::State& state, const std::shared_ptr<ui::Screens>& screens,
+void measureShows(benchmark::State& state, const std::shared_ptr<platform::Screens>& screens,
                   bool repaint) {
   BrightnessHUD hud(screens);
   hud.show(50);
@@ -45,13 +45,13 @@ BENCHMARK(BM_Show)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The screens the shared HUD uses: the system's, remembered between changes.
 void BM_ShowWithCachedSystemScreens(benchmark::State& state) {
-  measureShows(state, std::make_shared<ui::CachedScreens>(ui::systemScreens()), false);
+  measureShows(state, std::make_shared<platform::CachedScreens>(platform::systemScreens()), false);
 }
 BENCHMARK(BM_ShowWithCachedSystemScreens)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The system's screens asked on every show, each naming the monitors anew.
 void BM_ShowWithUncachedSystemScreens(benchmark::State& state) {
-  measureShows(state, ui::systemScreens(), false);
+  measureShows(state, platform::systemScreens(), false);
 }
 BENCHMARK(BM_ShowWithUncachedSystemScreens)->Repetitions(5)->ReportAggregatesOnly(true);
 

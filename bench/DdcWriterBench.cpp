@@ -16,9 +16,9 @@
 
 #include "bench/PrivateConfigApplication.h"
 #include "display/DisplayManager.h"
-#include "platform/ExecutableLocation.h"
-#include "platform/QSettingsUserDefaults.h"
-#include "platform/UsleepSleeper.h"
+#include "platform/desktop/ExecutableLocation.h"
+#include "platform/desktop/QSettingsUserDefaults.h"
+#include "platform/loop/UsleepSleeper.h"
 #include "tests/display/libraries/DisplayServiceRecord.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"

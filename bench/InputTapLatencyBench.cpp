@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/loop/MainQueue.h"
 #include "bench/FakeInputDevices.h"
 #include "keys/KeyboardInterceptor.h"
 #include "platform/input/LinuxInputTap.h"
+#include "platform/loop/MainQueue.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "bench/FakeInputDevices.h"
 #include "keyservice/FixedSessionOwnerLookup.h"
 #include "keyservice/KeyService.h"
-#include "platform/KeyServiceClient.h"
 #include "platform/input/LinuxInputTap.h"
+#include "platform/keyservice-client/KeyServiceClient.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/Clock.h"
-#include "platform/Sleeper.h"
+#include "platform/loop/Clock.h"
+#include "platform/loop/Sleeper.h"
 
 // Services that never block, for benchmarks that measure the work alone.
 namespace testsupport {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Log.h"
+#include "platform/loop/Log.h"
 
 namespace {
 

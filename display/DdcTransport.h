@@ -9,9 +9,9 @@
 
 #include "display/DisplayServiceLibrary.h"
 #include "display/PortPacing.h"
-#include "platform/Clock.h"
-#include "platform/Sleeper.h"
 #include "platform/ddc/DdcBuses.h"
+#include "platform/loop/Clock.h"
+#include "platform/loop/Sleeper.h"
 
 // Writes a brightness level to every display port as a DDC/CI Set VCP
 // Feature command for luminance (VCP 0x10), retrying a refused write once

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/loop/MainQueue.h"
-#include "platform/ExecutableLocation.h"
-#include "platform/QSettingsUserDefaults.h"
-#include "platform/UsleepSleeper.h"
 #include "platform/ddc/SysfsDdcBuses.h"
+#include "platform/desktop/ExecutableLocation.h"
+#include "platform/desktop/QSettingsUserDefaults.h"
 #include "platform/gamma/SessionGamma.h"
+#include "platform/loop/MainQueue.h"
+#include "platform/loop/UsleepSleeper.h"
 
 namespace {
 
@@ -48,11 +48,11 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
   // Never destroyed: after exit() from Qt's X11 plugin (the display went
   // away) its gamma ramps could not be put back through the dead connection.
   static const auto* const instance =
-      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
-          Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-                   std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
-                   std::make_shared<platform::UsleepSleeper>(),
-                   std::make_shared<platform::QSettingsUserDefaults>(), ui::systemScreens()}));
+      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(Services{
+          (platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
+          std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
+          std::make_shared<platform::UsleepSleeper>(),
+          std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens()}));
   return *instance;
 }
 
@@ -134,7 +134,7 @@ void DisplayManager::scheduleBrightnessChanged(std::int64_t level) {
 }
 
 void DisplayManager::detectMonitorName() {
-  for (const ui::Screen& screen : screens_->screens()) {
+  for (const platform::Screen& screen : screens_->screens()) {
     if (!screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName)) {
       monitorName = screen.localizedName;
       return;

@@ -5,16 +5,16 @@
 #include <memory>
 #include <string>
 
-#include "app/ui/Screens.h"
 #include "display/DdcTransport.h"
 #include "display/DdcWriter.h"
 #include "display/GammaFallback.h"
-#include "platform/Clock.h"
-#include "platform/Sleeper.h"
-#include "platform/SteadyClock.h"
-#include "platform/UserDefaults.h"
 #include "platform/ddc/DdcBuses.h"
+#include "platform/desktop/UserDefaults.h"
 #include "platform/gamma/GammaControl.h"
+#include "platform/loop/Clock.h"
+#include "platform/loop/Sleeper.h"
+#include "platform/loop/SteadyClock.h"
+#include "platform/screens/Screens.h"
 
 // The single owner of the external monitor's brightness level: clamps it,
 // remembers it, has it written to every display port over DDC/CI off the main
@@ -28,7 +28,7 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
     std::shared_ptr<platform::GammaControl> gamma;
     std::shared_ptr<platform::Sleeper> sleeper;
     std::shared_ptr<platform::UserDefaults> defaults;
-    std::shared_ptr<ui::Screens> screens;
+    std::shared_ptr<platform::Screens> screens;
     // Paces the messages to each port.
     std::shared_ptr<platform::Clock> clock = std::make_shared<platform::SteadyClock>();
   };
@@ -63,7 +63,7 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
 
   const std::string prefsKey = "Glimmerbox_Brightness";
   std::shared_ptr<platform::UserDefaults> defaults_;
-  std::shared_ptr<ui::Screens> screens_;
+  std::shared_ptr<platform::Screens> screens_;
   DdcTransport transport_;
   GammaFallback gammaFallback_;
   // Counts the levels handed to the writer; only the newest one's refusal

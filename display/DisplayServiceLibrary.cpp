@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "platform/Log.h"
+#include "platform/loop/Log.h"
 
 DisplayServiceLibrary::DisplayServiceLibrary(const std::string& path) {
   coreDisplayHandle = dlopen(path.c_str(), RTLD_LAZY);

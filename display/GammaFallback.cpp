@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Log.h"
+#include "platform/loop/Log.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Clock.h"
+#include "platform/loop/Clock.h"
 
 // Keeps each DDC bus's messages far enough apart for its monitor. The
 // pause is measured from the end of one message to the start of the next,

@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <cmath>
 
-#include "app/ui/CachedScreens.h"
-#include "app/ui/LayerShell.h"
+#include "platform/popup/LayerShell.h"
+#include "platform/screens/CachedScreens.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ constexpr int kHoldMilliseconds = 1400;
 constexpr int kFadeOutMilliseconds = 350;
 
 void placeOnLayerShell(QWidget& window) {
-  if (ui::LayerShell* shell = ui::LayerShell::instance(); shell != nullptr && window.isVisible()) {
+  if (platform::LayerShell* shell = platform::LayerShell::instance();
+      shell != nullptr && window.isVisible()) {
     shell->placeAt(*window.windowHandle(), window.geometry(), {.overlay = true});
   }
 }
@@ -26,12 +27,14 @@ std::shared_ptr<BrightnessHUD> BrightnessHUD::shared() {
   // Never destroyed, like every object that holds windows: Qt's X11 plugin
   // ends the process with exit() when the display goes away, after which
   // no window can be torn down.
-  static const auto* const instance = new std::shared_ptr<BrightnessHUD>(
-      std::make_shared<BrightnessHUD>(std::make_shared<ui::CachedScreens>(ui::systemScreens())));
+  static const auto* const instance =
+      new std::shared_ptr<BrightnessHUD>(std::make_shared<BrightnessHUD>(
+          std::make_shared<platform::CachedScreens>(platform::systemScreens())));
   return *instance;
 }
 
-BrightnessHUD::BrightnessHUD(std::shared_ptr<ui::Screens> screens) : screens_(std::move(screens)) {
+BrightnessHUD::BrightnessHUD(std::shared_ptr<platform::Screens> screens)
+    : screens_(std::move(screens)) {
   setOpacity(0);
   hideTimer_.setSingleShot(true);
   hideTimer_.setTimerType(Qt::PreciseTimer);
@@ -63,11 +66,11 @@ void BrightnessHUD::show(std::int64_t brightness) {
 }
 
 void BrightnessHUD::place() {
-  std::optional<ui::Screen> main = screens_->mainScreen();
+  std::optional<platform::Screen> main = screens_->mainScreen();
   if (!main) {
     return;  // Keeps the place it had.
   }
-  const ui::Rect& visible = main->visibleFrame;
+  const platform::Rect& visible = main->visibleFrame;
   const double x = visible.x + (visible.width - capsule_.width()) * 0.5;
   const double y = visible.y + visible.height - kDistanceFromBottom - capsule_.height();
   capsule_.move(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
@@ -90,7 +93,7 @@ void BrightnessHUD::setOpacity(double opacity) {
 }
 
 void BrightnessHUD::hide() {
-  if (ui::LayerShell* shell = ui::LayerShell::instance(); shell != nullptr) {
+  if (platform::LayerShell* shell = platform::LayerShell::instance(); shell != nullptr) {
     shell->release(*capsule_.windowHandle());
   }
   capsule_.hide();

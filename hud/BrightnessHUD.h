@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/ui/Screens.h"
 #include "hud/HudCapsule.h"
+#include "platform/screens/Screens.h"
 
 // The transient brightness panel near the bottom centre of the main screen.
 // Each show brings it up (fading in over 0.15 s) and restarts a 1.4 s
@@ -16,7 +16,7 @@ class BrightnessHUD {
   // The one instance, with the system's screens, created on first use.
   static std::shared_ptr<BrightnessHUD> shared();
 
-  explicit BrightnessHUD(std::shared_ptr<ui::Screens> screens);
+  explicit BrightnessHUD(std::shared_ptr<platform::Screens> screens);
 
   // Shows `brightness` (percent, written unchanged) on the main thread.
   void show(std::int64_t brightness);
@@ -29,7 +29,7 @@ class BrightnessHUD {
   void setOpacity(double opacity);
   void hide();
 
-  std::shared_ptr<ui::Screens> screens_;
+  std::shared_ptr<platform::Screens> screens_;
   HudCapsule capsule_;
   QTimer hideTimer_;
   QVariantAnimation fade_;

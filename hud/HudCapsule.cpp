@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/ui/BackdropBlur.h"
-#include "app/ui/Glyphs.h"
 #include "display/LevelText.h"
+#include "hud/Glyphs.h"
+#include "platform/popup/BackdropBlur.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ void HudCapsule::captureBackdrop() {
       screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height());
   if (!picture.isNull()) {
     const int radius = static_cast<int>(kBlurRadius * picture.devicePixelRatio());
-    backdrop_ = ui::BackdropBlur::blurred(picture.toImage(), radius);
+    backdrop_ = platform::BackdropBlur::blurred(picture.toImage(), radius);
   }
 }
 
@@ -91,7 +91,7 @@ void HudCapsule::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   paintBody(painter);
-  ui::Glyphs::paint(painter, ui::Glyphs::sun, kIconFrame, kSunPointSize, kSemibold, Qt::white);
+  Glyphs::paint(painter, Glyphs::sun, kIconFrame, kSunPointSize, kSemibold, Qt::white);
   paintBar(painter);
   paintLabel(painter);
 }

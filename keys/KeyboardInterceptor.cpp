@@ -2,12 +2,12 @@
 
 #include <chrono>
 
-#include "app/loop/MainQueue.h"
-#include "app/loop/Timer.h"
-#include "platform/DataFiles.h"
-#include "platform/DesktopUrlOpener.h"
-#include "platform/KeyServiceClient.h"
-#include "platform/Log.h"
+#include "platform/desktop/DataFiles.h"
+#include "platform/desktop/DesktopUrlOpener.h"
+#include "platform/keyservice-client/KeyServiceClient.h"
+#include "platform/loop/Log.h"
+#include "platform/loop/MainQueue.h"
+#include "platform/loop/Timer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "keys/KeyboardInterceptorDelegate.h"
-#include "platform/KeyReportSource.h"
-#include "platform/UrlOpener.h"
+#include "platform/desktop/UrlOpener.h"
+#include "platform/keyservice-client/KeyReportSource.h"
 
 namespace loop {
 class Timer;

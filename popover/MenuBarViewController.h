@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/LoginItemService.h"
+#include "platform/desktop/LoginItemService.h"
 
 class DisplayManager;
 class KeyboardInterceptor;

@@ -3,12 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/ui/Glyphs.h"
+#include "hud/Glyphs.h"
 #include "popover/PopoverControls.h"
 #include "popover/PopoverLayout.h"
 
 namespace layout = popover_layout;
-using ui::Glyphs;
 
 namespace {
 

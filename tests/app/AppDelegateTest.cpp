@@ -11,33 +11,33 @@
 namespace {
 
 // The tray item and its button in one; without a tray there is no button.
-struct FakeStatusItem : ui::StatusItem, ui::StatusBarButton {
+struct FakeStatusItem : platform::StatusItem, platform::StatusBarButton {
   explicit FakeStatusItem(bool hasTray) : hasTray(hasTray) {}
   StatusBarButton* button() override { return hasTray ? this : nullptr; }
   void setImage(QIcon i) override { image = i; }
   void setAction(std::function<void()> a) override { action = a; }
   void setScrollAction(std::function<void(bool)> a) override { scroll = a; }
-  void setMenu(std::vector<ui::StatusMenuEntry> m) override { menu = m; }
+  void setMenu(std::vector<platform::StatusMenuEntry> m) override { menu = m; }
   void setToolTip(const std::string& t) override { toolTip = t; }
   void setTrayChanged(std::function<void()> c) override { trayChanged = c; }
   bool hasTray;
   std::function<void(bool)> scroll;
-  std::vector<ui::StatusMenuEntry> menu;
+  std::vector<platform::StatusMenuEntry> menu;
   std::string toolTip;
   std::function<void()> trayChanged;
   QIcon image;
   std::function<void()> action;
 };
 
-struct FakePopover : ui::PopoverWindow {
+struct FakePopover : platform::PopoverWindow {
   void setContentView(QWidget* v) override { content = v; }
   bool isShown() const override { return shown; }
   void performClose() override { shown = false; }
-  void showRelativeTo(const ui::StatusBarButton& b) override { anchor = &b, shown = true; }
+  void showRelativeTo(const platform::StatusBarButton& b) override { anchor = &b, shown = true; }
   void showAsWindow() override { anchor = nullptr, shown = true; }
   void takeFocus() override { focused = shown; }
   QWidget* content = nullptr;
-  const ui::StatusBarButton* anchor = nullptr;
+  const platform::StatusBarButton* anchor = nullptr;
   bool shown = false, focused = false;
 };
 
@@ -178,7 +178,7 @@ TEST_F(AppDelegateTest, ATrayThatStartsLaterGetsTheIconTheWheelAndTheMenu) {
   testsupport::drainMainQueue();
   EXPECT_THAT(button->toolTip, testing::EndsWith(": 76%"));
   std::vector<std::string> labels;
-  for (const ui::StatusMenuEntry& entry : button->menu) {
+  for (const platform::StatusMenuEntry& entry : button->menu) {
     labels.push_back(entry.label + (entry.isChecked ? (entry.isChecked() ? " [x]" : " [ ]") : ""));
   }
   EXPECT_EQ(labels, (std::vector<std::string>{"Open", "Start on Login [ ]", "Quit"}));

@@ -5,7 +5,7 @@
 
 #include <QColor>
 
-#include "app/ui/TrayIconPixmaps.h"
+#include "platform/tray/TrayIconPixmaps.h"
 #include "tests/support/Rendering.h"
 
 namespace {
@@ -15,8 +15,8 @@ namespace {
 TEST(MonitorSunIconTest, TrayPixmapsLookAsBefore) {
   const QIcon icon = createMonitorSunIcon();
   const std::tuple<QIcon, int, const char*> cases[] = {
-      {ui::trayIconPixmaps(icon, Qt::black, QColor(Qt::white)), 22, "tray-22.png"},
-      {ui::trayIconPixmaps(icon, QColor(200, 200, 200), std::nullopt), 64, "tray-64.png"}};
+      {platform::trayIconPixmaps(icon, Qt::black, QColor(Qt::white)), 22, "tray-22.png"},
+      {platform::trayIconPixmaps(icon, QColor(200, 200, 200), std::nullopt), 64, "tray-64.png"}};
   for (const auto& [pixmaps, side, reference] : cases) {
     EXPECT_THAT(testsupport::differingRegions(pixmaps.pixmap(side, side).toImage(), reference),
                 testing::IsEmpty())

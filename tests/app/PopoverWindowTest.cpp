@@ -1,11 +1,11 @@
-#include "app/ui/PopoverWindowPopup.h"
+#include "platform/popup/PopoverWindowPopup.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "app/ui/PopoverWindowPlacement.h"
-#include "app/ui/StatusItem.h"
+#include "platform/popup/PopoverWindowPlacement.h"
+#include "platform/tray/StatusItem.h"
 #include "tests/support/EventLoop.h"
 
 namespace {
@@ -19,7 +19,7 @@ TEST(PopoverWindowPlacement, LandsUnderTheAnchorInsideTheAvailableArea) {
       {"on a second screen", {2000, 0, 24, 24}, {280, 248}, {1280, 0, 1920, 1080}, {1872, 24}},
       {"top kept visible when too tall", {100, 0, 20, 20}, {280, 900}, belowTopPanel, {0, 24}}};
   for (const auto& [what, anchor, size, available, origin] : cases) {
-    EXPECT_EQ(ui::popoverWindowOrigin(anchor, size, available), origin) << what;
+    EXPECT_EQ(platform::popoverWindowOrigin(anchor, size, available), origin) << what;
   }
 }
 
@@ -27,16 +27,16 @@ TEST(PopoverWindowPlacement, LandsUnderTheAnchorInsideTheAvailableArea) {
 // that same press arrives: for a moment after such a close the popup still
 // counts as shown, so that activation does not reopen it.
 TEST(PopoverWindowPopup, FollowsItsContentsSizeAndIgnoresTheActivationRightAfterAnOutsidePress) {
-  struct : ui::StatusBarButton {
+  struct : platform::StatusBarButton {
     void setImage(QIcon) override {}
     void setAction(std::function<void()>) override {}
     void setScrollAction(std::function<void(bool)>) override {}
-    void setMenu(std::vector<ui::StatusMenuEntry>) override {}
+    void setMenu(std::vector<platform::StatusMenuEntry>) override {}
     void setToolTip(const std::string&) override {}
   } button;
   QWidget content;
   content.resize(280, 248);
-  ui::PopoverWindowPopup popup;
+  platform::PopoverWindowPopup popup;
   popup.setContentView(&content);
   popup.showRelativeTo(button);
   EXPECT_EQ(popup.size(), QSize(280, 248));

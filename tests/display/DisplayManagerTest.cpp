@@ -287,7 +287,7 @@ TEST_F(DisplayManagerTest, NamesTheFirstExternalScreenElseTheMainAndKeepsTheName
   for (const Case& c : cases) {
     screens->list.clear();
     for (const std::string& name : c.screens) screens->list.push_back({name, {}, {}});
-    screens->main = c.main ? std::optional<ui::Screen>({*c.main, {}, {}}) : std::nullopt;
+    screens->main = c.main ? std::optional<platform::Screen>({*c.main, {}, {}}) : std::nullopt;
     manager->detectMonitorName();
     EXPECT_EQ(manager->monitorName, c.name) << testing::PrintToString(c.screens);
   }

@@ -32,7 +32,7 @@ TEST_F(BrightnessHUDTest, ShowsTheLevelInACapsuleAboveTheVisibleLowerEdge) {
   behind.setGeometry(0, 0, 800, 600);
   behind.show();
   ASSERT_TRUE(testsupport::runLoopUntil([&] { return behind.windowHandle()->isExposed(); }, 1s));
-  screens->main = ui::Screen{"Virtual", {}, {0, 0, 220, 710}};
+  screens->main = platform::Screen{"Virtual", {}, {0, 0, 220, 710}};
   hud->show(50);
   EXPECT_EQ(window.geometry(), QRect(0, 550, 220, 50));
   // The window's shape only cuts the corners where no compositor blends

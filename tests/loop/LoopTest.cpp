@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "app/loop/Timer.h"
+#include "platform/loop/Timer.h"
 #include "tests/support/EventLoop.h"
 
 namespace {

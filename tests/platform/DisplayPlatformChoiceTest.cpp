@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/DisplayPlatformChoice.h"
+#include "platform/session/DisplayPlatformChoice.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/QSettingsUserDefaults.h"
+#include "platform/desktop/QSettingsUserDefaults.h"
 #include "tests/support/EventLoop.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/TerminationSignals.h"
 #include "platform/gamma/XRandrGamma.h"
+#include "platform/session/TerminationSignals.h"
 
 // Last: Xlib's macros (None, Bool) clash with names in the headers above.
 #include <X11/Xlib.h>

@@ -1,11 +1,11 @@
-#include "platform/XdgAutostartLoginItem.h"
+#include "platform/desktop/XdgAutostartLoginItem.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/DesktopEntry.h"
+#include "platform/desktop/DesktopEntry.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "app/loop/MainQueue.h"
+#include "platform/loop/MainQueue.h"
 
 namespace testsupport {
 

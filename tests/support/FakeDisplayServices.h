@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/Screens.h"
-#include "platform/UserDefaults.h"
 #include "platform/ddc/DdcBuses.h"
+#include "platform/desktop/UserDefaults.h"
 #include "platform/gamma/GammaControl.h"
+#include "platform/screens/Screens.h"
 
 // Stand-ins for the display manager's buses, gamma, defaults and screens,
 // shared by the tests and benchmarks that build a DisplayManager.
@@ -52,11 +52,11 @@ struct FakeUserDefaults : platform::UserDefaults {
   std::vector<std::int64_t> saves;
 };
 
-struct FakeScreens : ui::Screens {
-  std::vector<ui::Screen> screens() const override { return list; }
-  std::optional<ui::Screen> mainScreen() const override { return main; }
-  std::vector<ui::Screen> list;
-  std::optional<ui::Screen> main;
+struct FakeScreens : platform::Screens {
+  std::vector<platform::Screen> screens() const override { return list; }
+  std::optional<platform::Screen> mainScreen() const override { return main; }
+  std::vector<platform::Screen> list;
+  std::optional<platform::Screen> main;
 };
 
 }  // namespace testsupport

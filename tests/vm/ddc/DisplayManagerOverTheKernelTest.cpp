@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "display/DisplayManager.h"
-#include "platform/UsleepSleeper.h"
 #include "platform/ddc/SysfsDdcBuses.h"
+#include "platform/loop/UsleepSleeper.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 #include "tests/vm/support/FakeMonitor.h"

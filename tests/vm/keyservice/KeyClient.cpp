@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/KeyServiceClient.h"
+#include "platform/keyservice-client/KeyServiceClient.h"
 
 // The tray program's side of the key service, run as an ordinary user. It
 // polls its connection as the program does, dropping its subscription when

@@ -1,9 +1,0 @@
-#include "platform/UsleepSleeper.h"
-
-#include <unistd.h>
-
-namespace platform {
-
-void UsleepSleeper::sleepMicroseconds(std::uint32_t microseconds) { usleep(microseconds); }
-
-}  // namespace platform

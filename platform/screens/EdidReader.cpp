@@ -1,0 +1,64 @@
+#include "platform/screens/EdidReader.h"
+
+#include <algorithm>
+#include <array>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t kBaseBlockSize = 128;
+constexpr std::array<std::uint8_t, 8> kHeader = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+
+// The base block holds four 18-byte descriptors from byte 54. A display
+// descriptor starts with a zero pixel clock and a zero byte, then its tag;
+// its text fills bytes 5 to 17.
+constexpr std::size_t kFirstDescriptor = 54;
+constexpr std::size_t kDescriptorSize = 18;
+constexpr std::size_t kDescriptorCount = 4;
+constexpr std::size_t kTagOffset = 3;
+constexpr std::size_t kTextOffset = 5;
+constexpr std::uint8_t kDisplayNameTag = 0xFC;
+constexpr std::uint8_t kTextTerminator = 0x0A;
+
+bool isDisplayDescriptor(std::span<const std::uint8_t> descriptor, std::uint8_t tag) {
+  return descriptor[0] == 0 && descriptor[1] == 0 && descriptor[2] == 0 &&
+         descriptor[kTagOffset] == tag;
+}
+
+// Printable ASCII up to the terminator, trimmed of the space padding.
+std::string descriptorText(std::span<const std::uint8_t> descriptor) {
+  std::string text;
+  for (std::uint8_t byte : descriptor.subspan(kTextOffset)) {
+    if (byte == kTextTerminator || byte < 0x20 || byte > 0x7E) {
+      break;
+    }
+    text.push_back(static_cast<char>(byte));
+  }
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::optional<std::string> EdidReader::modelName(std::span<const std::uint8_t> edid) {
+  if (edid.size() < kBaseBlockSize || !std::equal(kHeader.begin(), kHeader.end(), edid.begin())) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < kDescriptorCount; ++i) {
+    auto descriptor = edid.subspan(kFirstDescriptor + i * kDescriptorSize, kDescriptorSize);
+    if (!isDisplayDescriptor(descriptor, kDisplayNameTag)) {
+      continue;
+    }
+    std::string name = descriptorText(descriptor);
+    if (!name.empty()) {
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace platform

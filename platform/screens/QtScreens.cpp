@@ -1,0 +1,112 @@
+#include "platform/screens/QtScreens.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <array>
+#include <map>
+#include <string_view>
+#include <vector>
+
+#include "platform/screens/EdidReader.h"
+#include "platform/screens/OutputMonitors.h"
+#include "platform/screens/XRandrEdids.h"
+
+namespace platform {
+
+namespace {
+
+// The name that marks a screen as the computer's own panel for the monitor
+// detection, which skips names containing "Built-in".
+constexpr std::string_view kBuiltInName = "Built-in Display";
+constexpr std::array<std::string_view, 3> kBuiltInConnectorPrefixes = {"eDP", "LVDS", "DSI"};
+// Xwayland names its outputs so; the name says nothing about the monitor.
+constexpr std::string_view kXwaylandOutputPrefix = "XWAYLAND";
+
+using EdidsByConnector = std::map<std::string, std::vector<std::uint8_t>>;
+
+// Mutter and sysfs are read once per listing, and only for an output that
+// names no monitor.
+class LazyOutputMonitors {
+ public:
+  const OutputMonitors& get() {
+    if (!monitors_) {
+      monitors_ = OutputMonitors::current();
+    }
+    return *monitors_;
+  }
+
+ private:
+  std::optional<OutputMonitors> monitors_;
+};
+
+Rect rectOf(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
+Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
+                  LazyOutputMonitors& outputMonitors) {
+  std::string connector = qtScreen.name().toStdString();
+  std::optional<std::string> model;
+  if (auto edid = edids.find(connector); edid != edids.end()) {
+    model = EdidReader::modelName(edid->second);
+  }
+  // On Wayland XRandR sees only Xwayland; the compositor names the model.
+  if (!model && !qtScreen.model().isEmpty()) {
+    model = qtScreen.model().toStdString();
+  }
+  if (!model) {
+    const QPoint origin = qtScreen.geometry().topLeft() * qtScreen.devicePixelRatio();
+    if (auto monitor = outputMonitors.get().find(connector, origin.x(), origin.y())) {
+      connector = monitor->connector;
+      model = monitor->model;
+    }
+  }
+  return Screen{QtScreens::displayName(connector, model), rectOf(qtScreen.geometry()),
+                rectOf(qtScreen.availableGeometry())};
+}
+
+}  // namespace
+
+bool QtScreens::isBuiltInConnector(const std::string& connector) {
+  for (std::string_view prefix : kBuiltInConnectorPrefixes) {
+    if (connector.starts_with(prefix)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string QtScreens::displayName(const std::string& connector,
+                                   const std::optional<std::string>& edidModel) {
+  if (isBuiltInConnector(connector)) {
+    return std::string(kBuiltInName);
+  }
+  if (!edidModel && connector.starts_with(kXwaylandOutputPrefix)) {
+    return {};
+  }
+  return edidModel.value_or(connector);
+}
+
+std::vector<Screen> QtScreens::screens() const {
+  const EdidsByConnector edids = XRandrEdids::byConnector();
+  LazyOutputMonitors outputMonitors;
+  std::vector<Screen> result;
+  for (const QScreen* qtScreen : QGuiApplication::screens()) {
+    result.push_back(makeScreen(*qtScreen, edids, outputMonitors));
+  }
+  return result;
+}
+
+std::optional<Screen> QtScreens::mainScreen() const {
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary == nullptr) {
+    return std::nullopt;
+  }
+  LazyOutputMonitors outputMonitors;
+  return makeScreen(*primary, XRandrEdids::byConnector(), outputMonitors);
+}
+
+std::shared_ptr<Screens> systemScreens() {
+  static const std::shared_ptr<Screens> screens = std::make_shared<QtScreens>();
+  return screens;
+}
+
+}  // namespace platform
