@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "keyservice/FixedSessionOwnerLookup.h"
@@ -24,6 +25,7 @@
 #include "keyservice/LoginSessionOwnerLookup.h"
 #include "platform/input/EvdevInputDeviceSource.h"
 #include "platform/input/LinuxInputTap.h"
+#include "platform/keyservice-protocol/SocketAddress.h"
 
 namespace {
 
@@ -32,15 +34,13 @@ constexpr int kListenBacklog = 4;
 constexpr mode_t kSocketMode = 0666;
 
 int listenOn(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) {
+  const std::optional<sockaddr_un> address = platform::socketAddress(path);
+  if (!address) {
     return -1;
   }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   unlink(path.c_str());
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0 ||
+  if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 ||
       chmod(path.c_str(), kSocketMode) < 0 || listen(fd, kListenBacklog) < 0) {
     return -1;
   }

@@ -10,6 +10,7 @@
 
 #include "platform/keyservice-client/KeyReportReader.h"
 #include "platform/keyservice-protocol/KeyServiceMessage.h"
+#include "platform/keyservice-protocol/SocketAddress.h"
 
 namespace platform {
 
@@ -22,14 +23,13 @@ constexpr const char* kSocketPathVariable = "GLIMMERBOX_KEYS_SOCKET";
 constexpr int kAnswerTimeoutMs = 250;
 
 int connectTo(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) {
+  const std::optional<sockaddr_un> address = socketAddress(path);
+  if (!address) {
     return -1;
   }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+  if (fd >= 0 &&
+      ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
     return fd;
   }
   if (fd >= 0) {
