@@ -273,23 +273,19 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
 }
 
 TEST_F(DisplayManagerTest, NamesTheFirstExternalScreenElseTheMainAndKeepsTheNameWhenNoneIsLeft) {
-  struct Case {
-    std::vector<std::string> screens;
-    std::optional<std::string> main;
-    std::string name;
-  };
-  const Case cases[] = {
-      {{"Built-in Display", "LG HDR 4K", "DELL U2720Q"}, "Built-in Display", "LG HDR 4K"},
+  const std::string builtIn = "Built-in Display";
+  const std::tuple<std::vector<std::string>, std::optional<std::string>, std::string> cases[] = {
+      {{builtIn, "LG HDR 4K", "DELL U2720Q"}, builtIn, "LG HDR 4K"},
       {{"Wide Color LCD Panel", "Acer"}, std::nullopt, "Acer"},
-      {{"Built-in Display"}, std::nullopt, "Acer"},
-      {{}, "Built-in Display", "Built-in Display"}};
+      {{builtIn}, std::nullopt, "Acer"},
+      {{}, builtIn, builtIn}};
   auto manager = makeManager();
-  for (const Case& c : cases) {
+  for (const auto& [names, main, name] : cases) {
     screens->list.clear();
-    for (const std::string& name : c.screens) screens->list.push_back({name, {}, {}});
-    screens->main = c.main ? std::optional<platform::Screen>({*c.main, {}, {}}) : std::nullopt;
+    for (const std::string& each : names) screens->list.push_back({each, {}, {}});
+    screens->main = main ? std::optional<platform::Screen>({*main, {}, {}}) : std::nullopt;
     manager->detectMonitorName();
-    EXPECT_EQ(manager->monitorName, c.name) << testing::PrintToString(c.screens);
+    EXPECT_EQ(manager->monitorName, name) << testing::PrintToString(names);
   }
 }
 

@@ -1,9 +1,8 @@
+#include "platform/session/DisplayPlatformChoice.h"
+
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "platform/session/DisplayPlatformChoice.h"
+#include <tuple>
 
 namespace {
 
@@ -11,53 +10,37 @@ namespace {
 // compositor's layer shell.
 constexpr unsigned kX = 1, kW = 2, kP = 4, kL = 8;
 
-struct Case {
-  const char* name;
-  platform::DisplayEnvironment environment;
-  unsigned answers;
-  std::string platform;
-  std::string problemMentions;  // Empty: no problem.
-  bool worthWaiting;
-  bool layerShell = false;
-};
-
 // A plain X session, no display at all and a dead Wayland socket are started
-// for real in tests/app/no_display.sh.
+// for real in tests/app/no_display.sh. An empty `mentions` expects no problem.
 TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
-  const std::vector<Case> cases = {
-      {"Xwayland when no layer shell", {"", ":0", "wayland-0"}, kX | kW | kP, "xcb", "", false},
-      {"layer shell over Xwayland",
-       {"", ":0", "wayland-0"},
-       kX | kW | kP | kL,
-       "wayland",
-       "",
-       false,
-       true},
-      {"layer shell needs the plugin", {"", ":0", "wayland-0"}, kX | kW | kL, "xcb", "", false},
-      {"Wayland without Xwayland", {"", "", "wayland-0"}, kW | kP, "wayland", "", false},
-      {"named wayland, layer shell",
-       {"wayland", "", "wayland-0"},
-       kW | kP | kL,
-       "wayland",
-       "",
-       false,
-       true},
-      {"no Xwayland, no Qt plugin", {"", "", "wayland-0"}, kW, "", "qt6-wayland", false},
-      {"both silent", {"", ":5", "wayland-9"}, kP, "", "DISPLAY=:5 and no compositor", true},
-      {"named xcb, X silent", {"xcb", ":0", "wayland-0"}, kW | kP, "", "QT_QPA_PLATFORM=xcb", true},
-      {"named wayland, none", {"wayland", ":0", ""}, kX | kP, "", "QT_QPA_PLATFORM=wayland", false},
+  const platform::DisplayEnvironment both{"", ":0", "wayland-0"}, wayland{"", "", "wayland-0"};
+  const struct {
+    platform::DisplayEnvironment environment;
+    unsigned answers;
+    std::string platform, mentions;
+    bool worthWaiting, layerShell;
+  } cases[] = {
+      {both, kX | kW | kP, "xcb", "", false, false},
+      {both, kX | kW | kP | kL, "wayland", "", false, true},
+      {both, kX | kW | kL, "xcb", "", false, false},
+      {wayland, kW | kP, "wayland", "", false, false},
+      {{"wayland", "", "wayland-0"}, kW | kP | kL, "wayland", "", false, true},
+      {wayland, kW, "", "qt6-wayland", false, false},
+      {{"", ":5", "wayland-9"}, kP, "", "DISPLAY=:5 and no compositor", true, false},
+      {{"xcb", ":0", "wayland-0"}, kW | kP, "", "QT_QPA_PLATFORM=xcb", true, false},
+      {{"wayland", ":0", ""}, kX | kP, "", "QT_QPA_PLATFORM=wayland", false, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const platform::DisplayProbes probes{
-        [&] { return (c.answers & kX) != 0; }, [&] { return (c.answers & kW) != 0; },
-        [&] { return (c.answers & kP) != 0; }, [&] { return (c.answers & kL) != 0; }};
-    const platform::DisplayChoice choice = platform::chooseDisplayPlatform(c.environment, probes);
-    EXPECT_EQ(choice.qtPlatform, c.platform);
-    EXPECT_EQ(choice.worthWaiting, c.worthWaiting);
-    EXPECT_EQ(choice.layerShell, c.layerShell);
-    EXPECT_EQ(choice.problem.empty(), c.problemMentions.empty());
-    EXPECT_NE(choice.problem.find(c.problemMentions), std::string::npos) << choice.problem;
+  for (const auto& c : cases) {
+    const auto answers = [&](unsigned what) {
+      return [&c, what] { return (c.answers & what) != 0; };
+    };
+    const platform::DisplayChoice choice = platform::chooseDisplayPlatform(
+        c.environment, {answers(kX), answers(kW), answers(kP), answers(kL)});
+    EXPECT_EQ(std::tie(choice.qtPlatform, choice.worthWaiting, choice.layerShell),
+              std::tie(c.platform, c.worthWaiting, c.layerShell))
+        << c.answers << " " << c.environment.x11Display;
+    EXPECT_EQ(choice.problem.empty(), c.mentions.empty()) << choice.problem;
+    EXPECT_NE(choice.problem.find(c.mentions), std::string::npos) << choice.problem;
   }
 }
 

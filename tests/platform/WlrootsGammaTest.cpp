@@ -3,23 +3,22 @@
 #include <wayland-server.h>
 
 #include <atomic>
-#include <cstdint>
-#include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/gamma/GammaRamp.h"
 #include "platform/gamma/WlrootsGamma.h"
 #include "wlr-gamma-control-unstable-v1-server.h"
 
 namespace {
 
 constexpr std::uint32_t kRampSize = 256;
+std::mutex outputsMutex;  // The test reads the outputs from its own thread.
 
 // A compositor with two outputs and gamma control, on a thread of its own.
 // Records each output's ramps and how many controls hold it; output 0 can be
-// taken by "another client", output 1 unplugged.
+// held by "another client", output 1 unplugged.
 class GammaCompositor {
  public:
   struct Output {
@@ -33,20 +32,16 @@ class GammaCompositor {
     for (Output& output : outputs_) {
       output.global = wl_global_create(display_, &wl_output_interface, 3, &output, &bindOutput);
     }
-    wl_global_create(display_, &zwlr_gamma_control_manager_v1_interface, 1, this, &bindManager);
+    wl_global_create(display_, &zwlr_gamma_control_manager_v1_interface, 1, nullptr, &bindManager);
     // Globals may change only on this thread: the unplug waits for its turn.
     thread_ = std::thread([this] {
       while (!stop_) {
         wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
-        if (unplug_ && !unplugged_) {
-          wl_global_remove(outputs_[1].global);
-          unplugged_ = true;
-        }
+        if (unplug_ && !unplugged_) wl_global_remove(outputs_[1].global), unplugged_ = true;
         wl_display_flush_clients(display_);
       }
     });
   }
-
   ~GammaCompositor() {
     stop_ = true;
     thread_.join();
@@ -55,16 +50,14 @@ class GammaCompositor {
   }
 
   Output output(std::size_t index) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(outputsMutex);
     return outputs_[index];
   }
-
-  void holdOutput0ByOther() {
-    std::lock_guard lock(mutex_);
-    outputs_[0].heldByOther = true;
-  }
-
-  void unplugOutput1() {
+  void holdOutput0AndUnplugOutput1() {
+    {
+      std::lock_guard lock(outputsMutex);
+      outputs_[0].heldByOther = true;
+    }
     unplug_ = true;
     while (!unplugged_) std::this_thread::yield();
   }
@@ -73,34 +66,31 @@ class GammaCompositor {
   const char* socket = wl_display_add_socket_auto(display_);
 
  private:
-  static void destroyResource(wl_client*, wl_resource* resource) { wl_resource_destroy(resource); }
+  static void destroy(wl_client*, wl_resource* resource) { wl_resource_destroy(resource); }
 
+  static void bind(wl_client* client, const wl_interface* interface, std::uint32_t version,
+                   std::uint32_t id, const void* requests, void* data) {
+    wl_resource_set_implementation(wl_resource_create(client, interface, version, id), requests,
+                                   data, nullptr);
+  }
   static void bindOutput(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
-    static const struct wl_output_interface requests { &destroyResource };
-    wl_resource_set_implementation(wl_resource_create(client, &wl_output_interface, version, id),
-                                   &requests, data, nullptr);
+    static const struct wl_output_interface requests { &destroy };
+    bind(client, &wl_output_interface, version, id, &requests, data);
+  }
+  static void bindManager(wl_client* client, void*, std::uint32_t, std::uint32_t id) {
+    static const struct zwlr_gamma_control_manager_v1_interface requests { &getControl, &destroy };
+    bind(client, &zwlr_gamma_control_manager_v1_interface, 1, id, &requests, nullptr);
   }
 
-  static void bindManager(wl_client* client, void* data, std::uint32_t, std::uint32_t id) {
-    static const struct zwlr_gamma_control_manager_v1_interface requests {
-      &getControl, &destroyResource
-    };
-    wl_resource_set_implementation(
-        wl_resource_create(client, &zwlr_gamma_control_manager_v1_interface, 1, id), &requests,
-        data, nullptr);
-  }
-
-  static void getControl(wl_client* client, wl_resource* manager, std::uint32_t id,
+  static void getControl(wl_client* client, wl_resource*, std::uint32_t id,
                          wl_resource* outputResource) {
-    auto* self = static_cast<GammaCompositor*>(wl_resource_get_user_data(manager));
     auto* output = static_cast<Output*>(wl_resource_get_user_data(outputResource));
-    static const struct zwlr_gamma_control_v1_interface requests { &setGamma, &destroyResource };
+    static const struct zwlr_gamma_control_v1_interface requests { &setGamma, &destroy };
     wl_resource* control = wl_resource_create(client, &zwlr_gamma_control_v1_interface, 1, id);
-    std::lock_guard lock(self->mutex_);
+    std::lock_guard lock(outputsMutex);
     if (output->heldByOther) {
       wl_resource_set_implementation(control, &requests, nullptr, nullptr);
-      zwlr_gamma_control_v1_send_failed(control);
-      return;
+      return zwlr_gamma_control_v1_send_failed(control);
     }
     wl_resource_set_implementation(control, &requests, output, &letGo);
     ++output->controls;
@@ -111,7 +101,7 @@ class GammaCompositor {
     std::vector<std::uint16_t> ramps(3 * kRampSize);
     const auto bytes = static_cast<ssize_t>(ramps.size() * sizeof(std::uint16_t));
     if (::pread(fd, ramps.data(), static_cast<std::size_t>(bytes), 0) == bytes) {
-      std::lock_guard lock(mutex_);
+      std::lock_guard lock(outputsMutex);
       static_cast<Output*>(wl_resource_get_user_data(control))->ramps = std::move(ramps);
     }
     ::close(fd);
@@ -119,13 +109,12 @@ class GammaCompositor {
 
   // Where the compositor puts the original ramps back.
   static void letGo(wl_resource* control) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(outputsMutex);
     --static_cast<Output*>(wl_resource_get_user_data(control))->controls;
   }
 
   Output outputs_[2];
   std::atomic<bool> unplug_{false}, unplugged_{false}, stop_{false};
-  static inline std::mutex mutex_;  // The test reads the outputs from its own thread.
   std::thread thread_;
 };
 
@@ -137,42 +126,38 @@ class WlrootsGammaTest : public ::testing::Test {
     compositor_ = std::make_unique<GammaCompositor>();
     gamma_ = platform::WlrootsGamma::connect(compositor_->socket);
     ASSERT_NE(gamma_, nullptr);
+    displays_ = gamma_->outputs();
+    ASSERT_EQ(displays_.size(), 2u);
   }
 
-  // Then a round trip: afterwards the compositor has seen every request.
-  void setAll(const std::vector<std::uint32_t>& outputs, double fraction) {
-    for (std::uint32_t output : outputs) EXPECT_TRUE(gamma_->setBrightness(output, fraction));
+  // Sets every output, then a round trip: the compositor has seen every
+  // request. Returns the number of controls held.
+  int setAll(double fraction) {
+    for (std::uint32_t output : displays_) EXPECT_TRUE(gamma_->setBrightness(output, fraction));
     gamma_->outputs();
+    return compositor_->output(0).controls + compositor_->output(1).controls;
   }
 
   std::unique_ptr<GammaCompositor> compositor_;
   std::unique_ptr<platform::WlrootsGamma> gamma_;
+  std::vector<std::uint32_t> displays_;
 };
 
 // Holding an output's gamma keeps night-light programs from it, so it is
 // held only while dimmed; the compositor restores the ramps on letting go.
 TEST_F(WlrootsGammaTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileDimmed) {
-  const std::vector<std::uint32_t> displays = gamma_->outputs();
-  ASSERT_EQ(displays.size(), 2u);
   EXPECT_EQ(compositor_->output(0).controls, 0) << "listing holds nothing";
-  setAll(displays, 0.3);
-  for (std::size_t index : {0, 1}) {
-    const GammaCompositor::Output output = compositor_->output(index);
-    EXPECT_EQ(output.controls, 1);
-    ASSERT_EQ(output.ramps.size(), 3 * kRampSize);
-    for (std::size_t channel = 0; channel < 3; ++channel) {
-      EXPECT_EQ(output.ramps[channel * kRampSize], 0);
-      EXPECT_EQ(output.ramps[channel * kRampSize + kRampSize - 1], 19661);  // 0.3 of 65535.
-      EXPECT_EQ(output.ramps[channel * kRampSize + 128], output.ramps[128]);
-    }
-  }
-  setAll(displays, 1.0);
-  EXPECT_EQ(compositor_->output(0).controls, 0);
-  setAll(displays, 0.5);
+  EXPECT_EQ(setAll(0.3), 2);
+  const std::vector<std::uint16_t> channel = platform::gammaRamp(kRampSize, 0.3);
+  std::vector<std::uint16_t> ramps;
+  for (int i = 0; i < 3; ++i) ramps.insert(ramps.end(), channel.begin(), channel.end());
+  for (std::size_t index : {0, 1}) EXPECT_EQ(compositor_->output(index).ramps, ramps);
+  EXPECT_EQ(setAll(1.0), 0);
+  setAll(0.5);
   gamma_->restore();
   gamma_->outputs();
   EXPECT_EQ(compositor_->output(1).controls, 0);
-  setAll(displays, 0.5);
+  setAll(0.5);
   gamma_.reset();
   for (int wait = 0; wait < 200 && compositor_->output(1).controls != 0; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -181,13 +166,10 @@ TEST_F(WlrootsGammaTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileDimmed) {
 }
 
 TEST_F(WlrootsGammaTest, RefusesOutputsItCannotDim) {
-  const std::vector<std::uint32_t> before = gamma_->outputs();
-  ASSERT_EQ(before.size(), 2u);
-  compositor_->holdOutput0ByOther();
-  compositor_->unplugOutput1();
-  EXPECT_EQ(gamma_->outputs(), std::vector<std::uint32_t>{before[0]});
-  EXPECT_FALSE(gamma_->setBrightness(before[0], 0.5));
-  EXPECT_FALSE(gamma_->setBrightness(before[1], 0.5));
+  compositor_->holdOutput0AndUnplugOutput1();
+  EXPECT_EQ(gamma_->outputs(), std::vector<std::uint32_t>{displays_[0]});
+  EXPECT_FALSE(gamma_->setBrightness(displays_[0], 0.5));
+  EXPECT_FALSE(gamma_->setBrightness(displays_[1], 0.5));
 }
 
 }  // namespace

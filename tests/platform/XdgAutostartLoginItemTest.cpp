@@ -128,17 +128,15 @@ TEST_F(XdgAutostartLoginItemTest, ExplainsWhyItCouldNotRegisterAndLeavesNoTempor
 }
 
 TEST(XdgAutostartLoginItemPath, FollowsXdgConfigHomeAndFallsBackToHomeConfig) {
-  const std::string savedXdg = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
-  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-  setenv("HOME", "/home/user", 1);
-  for (const auto& [xdg, expected] :
-       {std::pair{"/cfg", "/cfg/autostart/glimmerbox.desktop"},
-        {"relative/cfg", "/home/user/.config/autostart/glimmerbox.desktop"}}) {
+  const std::string configHome = std::getenv("XDG_CONFIG_HOME");  // Set for every test.
+  setenv("HOME", "/home/user", 0);
+  for (const auto& [xdg, expected] : {std::pair{"/cfg", "/cfg/autostart/glimmerbox.desktop"},
+                                      {"relative/cfg", "/.config/autostart/glimmerbox.desktop"}}) {
     setenv("XDG_CONFIG_HOME", xdg, 1);
-    EXPECT_EQ(XdgAutostartLoginItem::userEntryPath(), fs::path(expected)) << xdg;
+    const std::string home = xdg[0] == '/' ? "" : std::getenv("HOME");
+    EXPECT_EQ(XdgAutostartLoginItem::userEntryPath(), fs::path(home + expected)) << xdg;
   }
-  setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-  setenv("HOME", savedHome.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
 }
 
 }  // namespace

@@ -60,23 +60,17 @@ TEST_F(DisplayService, ForcesTheAddressAKernelDriverClaimedAndWritesUnderTheLock
 }
 
 TEST_F(DisplayService, ReportsEveryFailureAsANegativeErrnoAndLeaksNoDescriptor) {
-  struct Case {
-    const char* name;
-    FakeI2cBus::Bus faults;
-    std::size_t packetSize;
-    std::int32_t expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, FakeI2cBus::Bus, std::size_t, std::int32_t> cases[] = {
       {"only part of the message went out", {.shortWrite = 2}, 2, -EIO},
       {"addressing fails", {.addressError = EINVAL}, 2, -EINVAL},
       {"buffer too long", {}, 4096, -EINVAL},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fake().buses.at(kBus) = c.faults;
+  for (const auto& [name, faults, packetSize, expected] : cases) {
+    SCOPED_TRACE(name);
+    fake().buses.at(kBus) = faults;
     ServicePtr service = create(kService);
     ASSERT_NE(service, nullptr);
-    EXPECT_EQ(writePacket(service.get(), Bytes(c.packetSize, 0x84)), c.expected);
+    EXPECT_EQ(writePacket(service.get(), Bytes(packetSize, 0x84)), expected);
     service.reset();
     EXPECT_EQ(fake().openDescriptors(), 0u);
   }

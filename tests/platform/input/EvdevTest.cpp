@@ -67,10 +67,6 @@ TEST(EvdevFrameFilterTest, EmitsWholeFramesWithoutTheDeletedKeys) {
        {key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 0), kSyn},
        {{KEY_BRIGHTNESSUP, 0}},
        {key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 0), kSyn}},
-      {"other events keep their place",
-       {{EV_REL, REL_X, 3}, scan(1), {EV_LED, LED_CAPSL, 1}, kSyn},
-       {},
-       {{EV_REL, REL_X, 3}, scan(1), {EV_LED, LED_CAPSL, 1}, kSyn}},
   };
   for (const auto& script : scripts) {
     platform::EvdevFrameFilter filter;
