@@ -121,7 +121,7 @@ for bad in '<int32 101>' '<int32 -1>' '<"50">'; do
 done
 [ "$(call org.freedesktop.DBus.Properties.Get org.glimmerbox.Glimmerbox1 Brightness)" = "(<32>,)" ] &&
   saved 32 || fail "bad arguments or values changed the level"
-wait_for 2 test "$(tr '\n' ' ' < "$work/follow")" = "40 30 36 38 32 " ||
+wait_for 2 test "$(tr '\n' ' ' < "$work/follow")" = "50 40 30 36 38 32 " ||
   fail "the follower saw '$(tr '\n' ' ' < "$work/follow")'"
 
 kill -TERM "$program_pid"
