@@ -120,20 +120,32 @@ click() {
   })()" > /dev/null
 }
 
-# The box (x y width height) of the program's item (process $1) in the top
-# bar, or with $2 of the entry so labelled in its open menu; nothing while it
-# is not on screen.
+# The box (x y width height) of the program's item in the top bar, from the
+# shell; nothing while the extension shows no item of this process.
 item_box() {
+  shell_eval "(() => {
+    const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
+    const item = key && Main.panel.statusArea[key];
+    if (!item || !item.visible || item.width === 0)
+      return '';
+    const [x, y] = item.get_transformed_position();
+    return [x, y, item.width, item.height].map(Math.round).join(' ');
+  })()"
+}
+
+# The box (x y width height) of the entry labelled $2 in the open menu of the
+# item of process $1; nothing while it is not on screen.
+menu_entry_box() {
   local box
   box=$(shell_eval "(() => {
     const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
-    let a = key && Main.panel.statusArea[key];
-    if (a && '$2')
-      a = a.menu.isOpen && a.menu._getMenuItems().find(i => i.label && i.label.text === '$2');
-    if (!a || !a.mapped || a.width === 0)
+    const menu = key && Main.panel.statusArea[key].menu;
+    const entry = menu && menu.isOpen &&
+      menu._getMenuItems().find(i => i.label && i.label.text === '$2' && i.mapped);
+    if (!entry)
       return '';
-    const [x, y] = a.get_transformed_position();
-    return [x, y, a.width, a.height].map(Math.round).join(' ');
+    const [x, y] = entry.get_transformed_position();
+    return [x, y, entry.width, entry.height].map(Math.round).join(' ');
   })()") && [ -n "$box" ] && echo "$box"
 }
 
@@ -141,7 +153,7 @@ item_box() {
 icon_x=0 icon_w=0 icon_h=0 bar=0
 icon_shown() {
   local box x y w h bar_colour contrast
-  box=$(item_box "$1") || return 1
+  box=$(item_box "$1") && [ -n "$box" ] || return 1
   read -r x y w h <<< "$box"
   [ "$h" = "$bar" ] || return 1
   screenshot
@@ -195,10 +207,10 @@ with_tray() {
 
   # The extension opens an item's menu on a click, the popover on its Open.
   click $((icon_x + icon_w / 2)) $((bar / 2))
-  wait_for 5 item_box "$program_pid" Open > /dev/null || fail "a click on the icon opened no menu with Open"
-  item_box "$program_pid" "Start on Login" > /dev/null && item_box "$program_pid" Quit > /dev/null ||
+  wait_for 5 menu_entry_box "$program_pid" Open > /dev/null || fail "a click on the icon opened no menu with Open"
+  menu_entry_box "$program_pid" "Start on Login" > /dev/null && menu_entry_box "$program_pid" Quit > /dev/null ||
     fail "the icon's menu lacks Start on Login or Quit"
-  read -r x y w h < <(item_box "$program_pid" Open)
+  read -r x y w h < <(menu_entry_box "$program_pid" Open)
   click $((x + w / 2)) $((y + h / 2))
   wait_for 5 popover_shown || fail "the popover did not open (windows: $(program_windows))"
   check_under_icon
