@@ -66,7 +66,7 @@ class AppDelegateTest : public ::testing::Test {
               button = item.get();
               return item;
             },
-        .reportNoTray = [this] { ++noTrayReports; },
+        .reportNoTray = [] {},
         .makePopover =
             [this] {
               auto window = std::make_unique<FakePopover>();
@@ -91,7 +91,6 @@ class AppDelegateTest : public ::testing::Test {
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
   testsupport::FakeKeyboardServices keyboard;
   bool hasTray = true;
-  int noTrayReports = 0;
 
   std::shared_ptr<DisplayManager> displayManager;
   std::shared_ptr<KeyboardInterceptor> interceptor;
@@ -145,23 +144,6 @@ TEST_F(AppDelegateTest, TheIconTogglesThePopoverAndScreenChangesRenameTheMonitor
   screens->list = {{"BenQ PD2700U", {}, {}}};
   app->screensChanged();
   EXPECT_EQ(label(0), "BenQ PD2700U");
-}
-
-// A later start reopens an open popover, so it comes forward with the focus.
-TEST_F(AppDelegateTest, ALaterStartOpensThePopoverUnderTheIconOrAsAWindowWithoutATray) {
-  for (bool tray : {true, false}) {
-    SCOPED_TRACE(tray ? "tray" : "no tray");
-    hasTray = tray;
-    noTrayReports = 0;
-    launch();
-    EXPECT_EQ(noTrayReports, tray ? 0 : 1);
-    for (int start = 0; start < 2; ++start) {
-      popover->focused = false;
-      EXPECT_TRUE(app->showPopover());
-      EXPECT_TRUE(popover->focused);
-      EXPECT_EQ(popover->anchor, tray ? button : nullptr);
-    }
-  }
 }
 
 // A tray that starts after the program (an extension enabled later) gets

@@ -16,7 +16,6 @@ source "$(dirname "$0")/../shell/screenshot.sh"
 logs=(kwin.log out.log err.log)
 
 width=1280 height=800
-popover_width=280
 wallpaper=3c6e8c
 # The installed KWin carries a file capability, which some sandboxes refuse
 # to run; a copy has none.
@@ -90,12 +89,6 @@ changed_in() {
     -format '%@\n' info: 2>/dev/null
 }
 
-# Relative luminance of region $1 of the screenshot: its least and its most.
-luminance() {
-  convert "$shot" -crop "$1" +repage -grayscale Rec709Luminance \
-    -format '%[fx:minima] %[fx:maxima]\n' info:
-}
-
 run_theme() {
   local theme=$1
   echo "in $theme:"
@@ -110,8 +103,7 @@ run_theme() {
   }
   wait_for 40 panel_shown || fail "no panel at the bottom"
   local panel_colour
-  panel_colour=$(convert "$shot" -crop "1x1+$((width / 2))+$((height - 2))" -depth 8 \
-    -format '%[hex:p{0,0}]' info:)
+  panel_colour=$(pixel $((width / 2)) $((height - 2)))
   # The clock must not turn over while the icon is told apart from the rest.
   local second=$((10#$(date +%S)))
   [ "$second" -lt 50 ] || sleep $((61 - second))
@@ -140,23 +132,20 @@ run_theme() {
     [ "$icon_w" -ge 8 ] && [ "$icon_h" -ge 8 ]
   }
   wait_for 10 icon_shown || fail "no tray icon in the panel"
-  local panel_lum icon_lum
-  read -r panel_lum _ < <(luminance "1x1+$((width / 2))+$((height - 2))")
-  read -r icon_lum < <(luminance "${icon_w}x$icon_h+$icon_x+$icon_y" |
-    awk -v p="$panel_lum" '{ print (p - $1 > $2 - p) ? $1 : $2 }')
+  local contrast
+  contrast=$(contrast_in "${icon_w}x$icon_h+$icon_x+$icon_y" "$panel_colour" 20)
 
   click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
   local pop_x pop_y pop_w pop_h
   popover_shown() {
     screenshot || return 1
     read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$panel_top+0+0" "$wallpaper")
-    [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
+    [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
   }
   wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
   [ $((pop_y + pop_h)) = "$panel_top" ] ||
     fail "the popover's bottom is at $((pop_y + pop_h)), not on the panel's top at $panel_top"
-  [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
-    fail "the popover at x $pop_x..$((pop_x + pop_w)) is not over the icon at x $icon_x"
+  check_under_icon
   # Under the popover the panel's top (below its edge line) shows unchanged.
   local covered
   read -r _ _ covered _ < <(box_in "${pop_w}x6+$pop_x+$((panel_top + 1))" "$panel_colour")
@@ -164,22 +153,17 @@ run_theme() {
   [ -z "$shots" ] || cp "$shot" "$shots/plasma-$theme.png"
 
   click 100 100
-  popover_closed() { ! popover_shown 2>/dev/null; }
-  wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
+  wait_for 3 eval '! popover_shown' || fail "a click on the desktop did not close the popover"
 
   # Open again, the popover takes clicks above what caught the last one:
   # Quit, at its bottom right, ends the program.
   click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
   wait_for 5 popover_shown || fail "the popover did not open again"
   click $((pop_x + pop_w - 30)) $((pop_y + pop_h - 20))
-  ended() { ! kill -0 "$program_pid" 2>/dev/null; }
-  wait_for 5 ended || fail "Quit did not end the program"
-  wait "$program_pid" || fail "the program ended with status $?"
+  check_quit "$program_pid"
   stop_desktop
   # Checked last, so that the other checks speak even when it fails.
-  awk -v a="$panel_lum" -v b="$icon_lum" 'BEGIN {
-      hi = a > b ? a : b; lo = a > b ? b : a; exit !((hi + 0.05) / (lo + 0.05) >= 3) }' ||
-    fail "the icon (luminance $icon_lum) does not stand out from the panel ($panel_lum)"
+  [ "${contrast:-0}" -ge 300 ] || fail "the icon stands out $contrast/100:1 from the panel, not 3:1"
 }
 
 run_theme light

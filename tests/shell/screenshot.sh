@@ -31,3 +31,27 @@ contrast_in() {
         print int(100 * (l > ground ? l / ground : ground / l))
       }' | sort -rn | sed -n "$3p"
 }
+
+# Whether $1 is within $3 of $2.
+near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+
+# The popover ($pop_x, $pop_w) must span the icon ($icon_x, $icon_w).
+check_under_icon() {
+  [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
+    fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
+}
+
+# Program $1, told to quit, must end within 5 s with status 0.
+check_quit() {
+  wait_for 5 eval "! kill -0 $1 2>/dev/null" || fail "Quit did not end the program"
+  wait "$1" || fail "the program ended with status $?"
+}
+
+# A desktop refuses to run as root, or should not: it then runs as nobody,
+# owning the folders given, and the program as the caller.
+as_desktop_user=()
+desktop_user_owns() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  as_desktop_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  chown -R nobody "$@"
+}

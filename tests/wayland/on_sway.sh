@@ -21,67 +21,49 @@ logs=(sway.log out.log err.log)
 chmod 755 "$work"
 
 width=1280 height=800
-hud_size="220x50" hud_from_bottom=110
-popover_width=280
 # Without the key service the popover carries the permission banner.
 popover_height=248
-
-# sway refuses to run as root; it and its bar then run as nobody, and the
-# program as the caller, across a bus that admits both.
-as_compositor_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  as_compositor_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
 runtime="$work/compositor"
 mkdir -m 700 "$runtime"
-"${as_compositor_user[@]}" true 2>/dev/null && chown "$("${as_compositor_user[@]}" id -u)" "$runtime"
-
+desktop_user_owns "$runtime"
 private_bus session
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
 
+# swaybar's own colours: a black bar, where a black icon would vanish.
 cat > "$work/sway.conf" <<SWAY
 output HEADLESS-1 resolution ${width}x${height}
 xwayland enable
-exec sh -c 'xhost +si:localuser:$(id -un) && echo \$DISPLAY > $runtime/display'
-# swaybar's own colours: a black bar, where a black icon would vanish.
+exec sh -c 'xhost +si:localuser:$(id -un) && echo \$DISPLAY > $runtime/ready'
 bar {
   position top
   tray_output *
 }
 SWAY
 env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-  WLR_RENDERER=pixman "${as_compositor_user[@]}" sway -c "$work/sway.conf" \
-  > "$work/sway.log" 2>&1 &
+  WLR_RENDERER=pixman "${as_desktop_user[@]}" sway -c "$work/sway.conf" > "$work/sway.log" 2>&1 &
 pids+=($!)
-wait_for 10 test -s "$runtime/display" || fail "sway did not start"
-export WAYLAND_DISPLAY="$runtime/wayland-1"
-export DISPLAY=$(cat "$runtime/display")
+wait_for 10 test -s "$runtime/ready" || fail "sway did not start"
+read -r DISPLAY < "$runtime/ready"
+export DISPLAY WAYLAND_DISPLAY="$runtime/wayland-1"
 
 shot="$work/shot.png"
 screenshot() { grim -l 0 "$shot"; }
-
-# Whether $1 is within $3 of $2.
-near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
-
 click() { "$click_tool" "$width" "$height" "$1" "$2"; }
 
 run_program() {
-  local qt_platform=$1 expected_line=$2
-  local platform=${qt_platform:-wayland}
+  local platform=$1 expected_line=$2 home="$work/home-$1"
   echo "on $platform:"
-  local home="$work/home-$platform"
   mkdir -p "$home/config" "$home/runtime"
   chmod 700 "$home/runtime"
   env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
-    ${qt_platform:+QT_QPA_PLATFORM=$qt_platform} "$program" > "$work/out.log" 2> "$work/err.log" &
+    QT_QPA_PLATFORM="${platform/wayland/}" "$program" > "$work/out.log" 2> "$work/err.log" &
   local program_pid=$!
   pids+=("$program_pid")
   wait_for 10 grep -q "$expected_line" "$work/err.log" || fail "did not say \"$expected_line\""
 
-  local desktop bar bar_colour icon_x icon_w
+  local desktop bar bar_colour icon_x icon_w contrast
   icon_shown() {
     screenshot
-    # The desktop's colour, from a pixel near the bottom left corner.
     desktop=$(pixel 5 $((height - 5)))
     read -r _ _ _ bar < <(box_in "1x100+$((width / 2))+0" "$desktop")
     bar_colour=$(pixel $((width / 2)) 2)
@@ -89,53 +71,46 @@ run_program() {
     [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
   }
   wait_for 10 icon_shown || fail "no tray icon in the bar"
-  local contrast
   contrast=$(contrast_in "${icon_w}x$bar+$icon_x+0" "$bar_colour" 20)
-  [ "${contrast:-0}" -ge 300 ] ||
-    fail "the icon stands out $((contrast / 100)).$((contrast % 100)):1 from the #$bar_colour bar, not 3:1"
+  [ "${contrast:-0}" -ge 300 ] || fail "the icon stands out $contrast/100:1 from the bar, not 3:1"
 
   # The tray on D-Bus tells where it was clicked, not where its icon is.
-  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2))
-  click "$click_x" "$click_y"
+  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2)) pop_x pop_y pop_w pop_h
   # Measured below the bar; on Xwayland the popover's top covers the bar.
-  local pop_x pop_y pop_w pop_h
   popover_shown() {
     screenshot
     read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$((height - bar))+0+$bar" "$desktop")
-    [ "$pop_w" = "$popover_width" ] && [ "$pop_h" -ge 100 ]
+    [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
   }
+  click "$click_x" "$click_y"
   wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
   # No press outside the program reaches a popup on the layer shell or under
   # Xwayland: one is caught for it.
   click 100 $((height - 100))
-  popover_closed() { ! popover_shown 2>/dev/null; }
-  wait_for 3 popover_closed || fail "a click on the desktop did not close the popover"
+  wait_for 3 eval '! popover_shown' || fail "a click on the desktop did not close the popover"
   # Right after an outside close, an icon's click counts as the one that closed it.
   sleep 0.3
   click "$click_x" "$click_y"
   wait_for 5 popover_shown || fail "the popover did not open again"
   pop_y=$((pop_y + pop_h - popover_height))
-  [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
-    fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
+  check_under_icon
   # On Wayland it goes next to the bar, on Xwayland (which sees no bar) at the click.
   local top=$bar
   [ "$platform" = xcb ] && top=$click_y
   [ "$pop_y" = "$top" ] || fail "the popover's top is at $pop_y, not $top"
 
-  # The 25% preset: the first button of the preset row, 82 to 106 below the top.
+  # The 25% preset: the first button of the preset row, 82 to 106 below the
+  # top. The capsule's rounded ends may lose a pixel of antialiasing to the fuzz.
   click $((pop_x + 43)) $((pop_y + 94))
-  # The capsule's rounded ends may lose a pixel of antialiasing to the fuzz.
-  local hud_x hud_y hud_w hud_h
-  local below_popover=$((pop_y + popover_height))
+  local below=$((pop_y + popover_height)) hud_x hud_y hud_w hud_h
   hud_shown() {
     screenshot
-    read -r hud_x hud_y hud_w hud_h < <(box_in "${width}x$((height - below_popover))+0+$below_popover" "$desktop")
-    near "$hud_w" "${hud_size%x*}" 2 && near "$hud_h" "${hud_size#*x}" 2
+    read -r hud_x hud_y hud_w hud_h < <(box_in "${width}x$((height - below))+0+$below" "$desktop")
+    near "$hud_w" 220 2 && near "$hud_h" 50 2
   }
-  wait_for 3 hud_shown || fail "no ${hud_size} HUD (box $hud_x $hud_y ${hud_w}x$hud_h)"
-  near $((hud_x * 2 + hud_w)) "$width" 2 || fail "the HUD at x $hud_x is not centred"
-  near $((height - hud_y - hud_h)) "$hud_from_bottom" 2 ||
-    fail "the HUD's bottom is $((height - hud_y - hud_h)) from the screen's, not $hud_from_bottom"
+  wait_for 3 hud_shown || fail "no 220x50 HUD (box $hud_x $hud_y ${hud_w}x$hud_h)"
+  near $((hud_x * 2 + hud_w)) "$width" 2 && near $((height - hud_y - hud_h)) 110 2 ||
+    fail "the HUD at $hud_x,$hud_y is not centred 110 above the bottom"
   # The popover's level may reach the screen a frame after the HUD.
   [ -n "$shots" ] && sleep 0.2 && screenshot && cp "$shot" "$shots/sway-${platform/xcb/xwayland}.png"
 
@@ -144,28 +119,27 @@ run_program() {
   [ "$(grep -c 'Software dimming unavailable' "$work/out.log")" = 1 ] ||
     fail "the log did not say exactly once that software dimming is unavailable"
 
-  local item="org.kde.StatusNotifierItem-$program_pid-1" levels="$home/config/Glimmerbox/Glimmerbox.conf"
   if [ "$platform" = wayland ]; then
     # The tray's right-click menu, and the wheel over the icon: a coarse step up.
-    local menu
-    menu=$(gdbus call --session -d "$item" -o /StatusNotifierItem \
-      -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu | grep -o "/[A-Za-z/]*")
-    gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.GetLayout -- 0 -1 [] |
+    local item="org.kde.StatusNotifierItem-$program_pid-1" menu
+    sni() { gdbus call --session -d "$item" -o "$@"; }
+    menu=$(sni /StatusNotifierItem -m org.freedesktop.DBus.Properties.Get \
+      org.kde.StatusNotifierItem Menu | grep -o "/[A-Za-z/]*")
+    sni "$menu" -m com.canonical.dbusmenu.GetLayout -- 0 -1 [] |
       grep -q "'label': <'Open'>.*'label': <'Start on Login'>.*'toggle-type': <'checkmark'>.*'label': <'Quit'>" ||
       fail "the tray menu does not offer Open, Start on Login (a check mark) and Quit"
-    gdbus call --session -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Scroll -- -1 vertical > /dev/null
-    wait_for 3 grep -q '^Glimmerbox_Brightness=56$' "$levels" || fail "a turn of the wheel did not step 50 to 56"
+    sni /StatusNotifierItem -m org.kde.StatusNotifierItem.Scroll -- -1 vertical > /dev/null
+    wait_for 3 grep -q '^Glimmerbox_Brightness=56$' "$home/config/Glimmerbox/Glimmerbox.conf" ||
+      fail "a turn of the wheel did not step 50 to 56"
     # Quit from the menu: entry 3.
-    gdbus call --session -d "$item" -o "$menu" -m com.canonical.dbusmenu.Event -- 3 clicked '<0>' 0 > /dev/null
+    sni "$menu" -m com.canonical.dbusmenu.Event -- 3 clicked '<0>' 0 > /dev/null
   else
     # Quit, at the popover's bottom right.
     click $((pop_x + pop_w - 30)) $((pop_y + popover_height - 20))
   fi
-  ended() { ! kill -0 "$program_pid" 2>/dev/null; }
-  wait_for 5 ended || fail "Quit did not end the program"
-  wait "$program_pid" || fail "the program ended with status $?"
+  check_quit "$program_pid"
 }
 
-run_program "" "showing on Wayland through the layer shell"
+run_program wayland "showing on Wayland through the layer shell"
 run_program xcb "showing on X11"
 echo "PASS"
