@@ -104,7 +104,7 @@ class XRandrGamma : public ::testing::Test {
   Ramp original_;
 };
 
-// A first dim shows in tests/app/end_to_end.sh; a second must land too and
+// A first dim shows in tests/app/command_line.sh; a second must land too and
 // leave the ramp from before the first as the one to restore, and a CRTC
 // gone with its monitor must fail the call instead of ending the process.
 // On SIGTERM the event loop must end the normal way and the ramp be back
