@@ -242,8 +242,13 @@ without_tray() {
     fail "the popover window at $pop_x,$pop_y is not near the top right"
   [ -n "$shots" ] && cp "$shot" "$shots/gnome-no-tray.png"
 
+  # The extension also adopts items it finds on the bus; the program must
+  # still announce itself to the tray that came.
+  watch_bus "type='method_call',member='RegisterStatusNotifierItem'"
   shell_eval "Main.extensionManager.enableExtension('$appindicator')" > /dev/null
   wait_for 5 icon_shown "$program_pid" || fail "enabling the extension brought no icon within 5 s"
+  wait_for 5 grep -q "member=RegisterStatusNotifierItem" "$work/bus.log" ||
+    fail "the program did not announce its item to the tray that came"
   stop "$program_pid"
   stop "$shell_pid"
 }
