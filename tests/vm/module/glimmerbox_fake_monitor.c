@@ -8,18 +8,13 @@
  * recorded and can be read back from the adapter's sysfs directory:
  *
  *   writes       one line per write, oldest first, as hex bytes starting with
- *                the data address, "refused" appended when it was refused,
- *                "ignored" when it was acknowledged and dropped; writing
- *                anything clears the record
- *   refuse_next  how many of the next writes fail with -ENXIO, as a monitor
- *                that is busy or asleep does; write-only
- *   level        the level of the last accepted well-formed luminance
- *                command, or -1 when none arrived
+ *                the data address, " refused" appended when it was refused;
+ *                writing anything clears the record and ends a busy window
  *
- * The module parameter "busy" gives every monitor a real monitor's busy
- * window: for 50 ms after it took a luminance command, any message is
- * refused with -ENXIO (busy=nak) or acknowledged and dropped (busy=ignore);
- * busy=none, the default, takes every message. Write-only, at any time.
+ * The module parameter "busy_ms" (write-only, at any time) gives every
+ * monitor a real monitor's busy window: for that long after it took a
+ * message, any message is refused with -ENXIO, as a busy monitor does.
+ * 0, the default, takes every message.
  */
 
 #include <linux/i2c.h>
@@ -35,19 +30,12 @@
 #define MAX_RECORDED_WRITES 128
 /* A DDC/CI write is short; longer messages are truncated in the record. */
 #define MAX_RECORDED_BYTES 16
-/* Data address, length byte, Set VCP opcode, luminance code, value, checksum. */
-#define SET_LUMINANCE_LENGTH 7
 #define MONITORS 2
-/* How long a real monitor stays busy after a Set VCP Feature. */
-#define BUSY_WINDOW_MS 50
-
-enum busy_mode { BUSY_NONE, BUSY_NAK, BUSY_IGNORE };
-enum write_outcome { WRITE_TAKEN, WRITE_REFUSED, WRITE_IGNORED };
 
 struct recorded_write {
 	u8 bytes[MAX_RECORDED_BYTES];
 	u8 length;
-	enum write_outcome outcome;
+	bool refused;
 };
 
 struct fake_monitor {
@@ -55,90 +43,32 @@ struct fake_monitor {
 	struct mutex lock; /* guards everything below */
 	struct recorded_write writes[MAX_RECORDED_WRITES];
 	unsigned int write_count;
-	unsigned int refuse_next;
-	int level;
-	ktime_t last_taken; /* of the last luminance command taken */
-	bool took_one;
+	ktime_t last_taken; /* long past at first and after a clear */
 };
 
-static int busy = BUSY_NONE;
-static const char *const busy_names[] = { "none", "nak", "ignore" };
-
-static int busy_set(const char *value, const struct kernel_param *kp)
-{
-	int mode = sysfs_match_string(busy_names, value);
-
-	if (mode < 0)
-		return mode;
-	WRITE_ONCE(busy, mode);
-	return 0;
-}
-
-static const struct kernel_param_ops busy_ops = {
-	.set = busy_set,
-};
-module_param_cb(busy, &busy_ops, NULL, 0200);
-MODULE_PARM_DESC(busy, "none, nak or ignore: what a monitor does with a message in its busy window");
+static unsigned int busy_ms;
+module_param(busy_ms, uint, 0200);
+MODULE_PARM_DESC(busy_ms, "how long a monitor refuses messages after the last it took");
 
 static struct fake_monitor fake_monitors[MONITORS];
-
-static u8 ddc_checksum(const u8 *bytes, unsigned int count)
-{
-	u8 sum = DDC_CI_ADDRESS << 1; /* the 8-bit write address 0x6E */
-	unsigned int i;
-
-	for (i = 0; i < count; i++)
-		sum ^= bytes[i];
-	return sum;
-}
-
-/* A well-formed Set VCP Feature for luminance: 51 84 03 10 00 level sum. */
-static int luminance_of(const u8 *bytes, unsigned int length)
-{
-	if (length != SET_LUMINANCE_LENGTH || bytes[0] != 0x51 || bytes[1] != 0x84 ||
-	    bytes[2] != 0x03 || bytes[3] != 0x10 || bytes[4] != 0x00)
-		return -1;
-	if (ddc_checksum(bytes, length - 1) != bytes[length - 1])
-		return -1;
-	return bytes[5];
-}
-
-/* What the monitor does with a message arriving now; called with its lock held. */
-static enum write_outcome outcome_of(struct fake_monitor *monitor)
-{
-	int mode = READ_ONCE(busy);
-
-	if (monitor->refuse_next > 0) {
-		monitor->refuse_next--;
-		return WRITE_REFUSED;
-	}
-	if (mode == BUSY_NONE || !monitor->took_one ||
-	    ktime_ms_delta(ktime_get(), monitor->last_taken) >= BUSY_WINDOW_MS)
-		return WRITE_TAKEN;
-	return mode == BUSY_NAK ? WRITE_REFUSED : WRITE_IGNORED;
-}
 
 static int record_write(struct fake_monitor *monitor, const struct i2c_msg *msg)
 {
 	struct recorded_write *entry;
-	int level = luminance_of(msg->buf, msg->len);
-	enum write_outcome outcome;
+	bool refused;
 
 	mutex_lock(&monitor->lock);
-	outcome = outcome_of(monitor);
+	refused = ktime_ms_delta(ktime_get(), monitor->last_taken) < READ_ONCE(busy_ms);
 	if (monitor->write_count < MAX_RECORDED_WRITES) {
 		entry = &monitor->writes[monitor->write_count++];
 		entry->length = min_t(u16, msg->len, MAX_RECORDED_BYTES);
 		memcpy(entry->bytes, msg->buf, entry->length);
-		entry->outcome = outcome;
+		entry->refused = refused;
 	}
-	if (outcome == WRITE_TAKEN && level >= 0) {
-		monitor->level = level;
+	if (!refused)
 		monitor->last_taken = ktime_get();
-		monitor->took_one = true;
-	}
 	mutex_unlock(&monitor->lock);
-	return outcome == WRITE_REFUSED ? -ENXIO : 0;
+	return refused ? -ENXIO : 0;
 }
 
 static int fake_master_xfer(struct i2c_adapter *adapter, struct i2c_msg *msgs, int num)
@@ -171,8 +101,6 @@ static struct fake_monitor *monitor_of(struct device *dev)
 	return i2c_get_adapdata(to_i2c_adapter(dev));
 }
 
-static const char *const outcome_suffixes[] = { "", " refused", " ignored" };
-
 static ssize_t writes_show(struct device *dev, struct device_attribute *attr, char *buf)
 {
 	struct fake_monitor *monitor = monitor_of(dev);
@@ -185,7 +113,7 @@ static ssize_t writes_show(struct device *dev, struct device_attribute *attr, ch
 
 		for (j = 0; j < entry->length; j++)
 			used += sysfs_emit_at(buf, used, j ? " %02x" : "%02x", entry->bytes[j]);
-		used += sysfs_emit_at(buf, used, "%s\n", outcome_suffixes[entry->outcome]);
+		used += sysfs_emit_at(buf, used, "%s\n", entry->refused ? " refused" : "");
 	}
 	mutex_unlock(&monitor->lock);
 	return used;
@@ -198,45 +126,14 @@ static ssize_t writes_store(struct device *dev, struct device_attribute *attr, c
 
 	mutex_lock(&monitor->lock);
 	monitor->write_count = 0;
-	monitor->level = -1;
-	monitor->took_one = false;
+	monitor->last_taken = 0;
 	mutex_unlock(&monitor->lock);
 	return count;
 }
 static DEVICE_ATTR_RW(writes);
 
-static ssize_t refuse_next_store(struct device *dev, struct device_attribute *attr,
-				 const char *buf, size_t count)
-{
-	struct fake_monitor *monitor = monitor_of(dev);
-	unsigned int value;
-	int status = kstrtouint(buf, 0, &value);
-
-	if (status)
-		return status;
-	mutex_lock(&monitor->lock);
-	monitor->refuse_next = value;
-	mutex_unlock(&monitor->lock);
-	return count;
-}
-static DEVICE_ATTR_WO(refuse_next);
-
-static ssize_t level_show(struct device *dev, struct device_attribute *attr, char *buf)
-{
-	struct fake_monitor *monitor = monitor_of(dev);
-	int value;
-
-	mutex_lock(&monitor->lock);
-	value = monitor->level;
-	mutex_unlock(&monitor->lock);
-	return sysfs_emit(buf, "%d\n", value);
-}
-static DEVICE_ATTR_RO(level);
-
 static struct attribute *fake_monitor_attrs[] = {
 	&dev_attr_writes.attr,
-	&dev_attr_refuse_next.attr,
-	&dev_attr_level.attr,
 	NULL,
 };
 ATTRIBUTE_GROUPS(fake_monitor);
@@ -252,7 +149,6 @@ static int register_monitor(struct fake_monitor *monitor, unsigned int index)
 	struct i2c_adapter *adapter = &monitor->adapter;
 
 	mutex_init(&monitor->lock);
-	monitor->level = -1;
 	adapter->owner = THIS_MODULE;
 	adapter->algo = &fake_algorithm;
 	adapter->dev.groups = fake_monitor_groups;

@@ -28,8 +28,7 @@ class EventNode {
   EventNode& operator=(const EventNode&) = delete;
 
   // The node of the input device with this name, waiting for it to appear.
-  static std::optional<std::string> waitForDevice(const std::string& name,
-                                                  std::chrono::milliseconds timeout = kPatience);
+  static std::optional<std::string> waitForDevice(const std::string& name);
   static bool deviceExists(const std::string& name);
 
   // Reads until `last` arrives and hands out what came before it; what came
@@ -39,8 +38,8 @@ class EventNode {
   std::vector<Event> drain();
 
  private:
-  // False once the device is gone.
-  bool readAvailable();
+  // Appends whatever has arrived to pending_.
+  void readAvailable();
 
   int fd_;
   std::vector<Event> pending_;

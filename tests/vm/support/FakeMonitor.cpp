@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,9 +22,7 @@ std::string readFile(const std::string& path) {
   if (!file) {
     throw std::runtime_error("cannot read " + path);
   }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
+  return (std::ostringstream() << file.rdbuf()).str();
 }
 
 // Sysfs takes an attribute's value in a single write(2); a stream might split it.
@@ -41,7 +40,7 @@ void writeFile(const std::string& path, const std::string& value) {
 }  // namespace
 
 std::vector<FakeMonitor> FakeMonitor::all() {
-  setBusyWindow("none");
+  setBusyWindow(std::chrono::milliseconds(0));
   std::vector<FakeMonitor> monitors;
   for (const auto& entry : std::filesystem::directory_iterator(kI2cDevices)) {
     const std::string adapter = entry.path().filename();
@@ -54,8 +53,16 @@ std::vector<FakeMonitor> FakeMonitor::all() {
   return monitors;
 }
 
-void FakeMonitor::setBusyWindow(const std::string& mode) {
-  writeFile("/sys/module/glimmerbox_fake_monitor/parameters/busy", mode);
+void FakeMonitor::setBusyWindow(std::chrono::milliseconds window) {
+  writeFile("/sys/module/glimmerbox_fake_monitor/parameters/busy_ms",
+            std::to_string(window.count()));
+}
+
+std::string FakeMonitor::packetOf(int level) {
+  char packet[32];
+  std::snprintf(packet, sizeof packet, "51 84 03 10 00 %02x %02x", level,
+                0x3F ^ 0x84 ^ 0x03 ^ 0x10 ^ level);
+  return packet;
 }
 
 std::string FakeMonitor::attribute(const std::string& name) const {
@@ -65,18 +72,10 @@ std::string FakeMonitor::attribute(const std::string& name) const {
 std::vector<std::string> FakeMonitor::writes() const {
   std::istringstream lines(readFile(attribute("writes")));
   std::vector<std::string> result;
-  for (std::string line; std::getline(lines, line);) {
-    result.push_back(line);
-  }
+  for (std::string line; std::getline(lines, line);) result.push_back(line);
   return result;
 }
 
 void FakeMonitor::clearWrites() const { writeFile(attribute("writes"), "0"); }
-
-void FakeMonitor::refuseNext(unsigned count) const {
-  writeFile(attribute("refuse_next"), std::to_string(count));
-}
-
-int FakeMonitor::level() const { return std::stoi(readFile(attribute("level"))); }
 
 }  // namespace vmtest

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,9 +13,11 @@ class FakeMonitor {
  public:
   // Every monitor the module registers, with an empty record and no busy window.
   static std::vector<FakeMonitor> all();
-  // What every monitor does with a message within 50 ms of the last
-  // luminance command it took: "none" (takes it), "nak" or "ignore".
-  static void setBusyWindow(const std::string& mode);
+  // How long every monitor refuses messages after the last it took, as a
+  // real monitor does for about 50 ms.
+  static void setBusyWindow(std::chrono::milliseconds window);
+  // A luminance command for `level` as writes() shows it.
+  static std::string packetOf(int level);
 
   int bus() const { return bus_; }
   std::string devicePath() const { return "/dev/i2c-" + std::to_string(bus_); }
@@ -22,13 +25,9 @@ class FakeMonitor {
   std::uint32_t serviceId() const { return static_cast<std::uint32_t>(bus_) + 1; }
 
   // Each write as hex bytes from the data address on, "refused" appended
-  // when the monitor refused it, "ignored" when it acknowledged and dropped it.
+  // when the monitor refused it.
   std::vector<std::string> writes() const;
   void clearWrites() const;
-  // The next `count` writes fail as a busy monitor's do.
-  void refuseNext(unsigned count) const;
-  // The last accepted luminance level, or -1.
-  int level() const;
 
  private:
   explicit FakeMonitor(int bus) : bus_(bus) {}

@@ -17,26 +17,20 @@ constexpr int kPatienceMilliseconds = std::chrono::milliseconds(kPatience).count
 
 }  // namespace
 
-VirtualKeyboard::VirtualKeyboard(const std::string& name, std::initializer_list<unsigned> keys)
-    : description_(libevdev_new()) {
-  libevdev_set_name(description_, name.c_str());
-  libevdev_set_id_bustype(description_, BUS_USB);
-  for (unsigned key : keys) {
-    libevdev_enable_event_code(description_, EV_KEY, key, nullptr);
-  }
-  libevdev_enable_event_code(description_, EV_MSC, MSC_SCAN, nullptr);
-  libevdev_enable_event_code(description_, EV_LED, LED_CAPSL, nullptr);
-  if (libevdev_uinput_create_from_device(description_, LIBEVDEV_UINPUT_OPEN_MANAGED, &device_) !=
-      0) {
-    libevdev_free(description_);
-    throw std::runtime_error("cannot create the uinput keyboard " + name);
-  }
+VirtualKeyboard::VirtualKeyboard(const std::string& name, std::initializer_list<unsigned> keys) {
+  libevdev* description = libevdev_new();
+  libevdev_set_name(description, name.c_str());
+  libevdev_set_id_bustype(description, BUS_USB);
+  for (unsigned key : keys) libevdev_enable_event_code(description, EV_KEY, key, nullptr);
+  libevdev_enable_event_code(description, EV_MSC, MSC_SCAN, nullptr);
+  libevdev_enable_event_code(description, EV_LED, LED_CAPSL, nullptr);
+  const int status =
+      libevdev_uinput_create_from_device(description, LIBEVDEV_UINPUT_OPEN_MANAGED, &device_);
+  libevdev_free(description);
+  if (status != 0) throw std::runtime_error("cannot create the uinput keyboard " + name);
 }
 
-VirtualKeyboard::~VirtualKeyboard() {
-  libevdev_uinput_destroy(device_);
-  libevdev_free(description_);
-}
+VirtualKeyboard::~VirtualKeyboard() { libevdev_uinput_destroy(device_); }
 
 std::string VirtualKeyboard::devicePath() const { return libevdev_uinput_get_devnode(device_); }
 

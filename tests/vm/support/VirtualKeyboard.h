@@ -9,7 +9,6 @@
 
 #include "tests/vm/support/EventNode.h"
 
-struct libevdev;
 struct libevdev_uinput;
 
 namespace vmtest {
@@ -48,7 +47,6 @@ class VirtualKeyboard {
   static constexpr int kRepeated = 2;
 
  private:
-  libevdev* description_ = nullptr;
   libevdev_uinput* device_ = nullptr;
 };
 
