@@ -100,26 +100,12 @@ class AppDelegateTest : public ::testing::Test {
   std::shared_ptr<AppDelegate> app;
 };
 
-// The HUD shows the new level at once; the popover follows through the
-// level callback.
-TEST_F(AppDelegateTest, KeyStepsBySixOrTwo) {
-  const std::tuple<bool, bool, std::int64_t> steps[] = {
-      {true, false, 56}, {false, false, 44}, {true, true, 52}, {false, true, 48}};
-  launch();
-  for (const auto& [up, fine, level] : steps) {
-    displayManager->currentBrightness = 50;
-    app->didChangeBrightness(up, fine);
-    EXPECT_EQ(hudLevels.back(), level) << up << fine;
-    testsupport::drainMainQueue();
-    EXPECT_EQ(label(1), std::to_string(level) + "%");
-  }
-}
-
 // The popover is built before the permission check, with the banner; the
 // check's report, which comes at once, must reach it and drop the banner.
 // A tray that starts after the program (an extension enabled later) gets
 // the icon, the click, the wheel and the menu all the same. The menu's
-// entries are checked on sway.
+// entries are checked on sway; fine steps and steps down, from keys, the
+// command line and the bus, in tests/app/command_line.sh.
 TEST_F(AppDelegateTest, LaunchesWithoutLevelOrTrayThenATrayComesAndWorks) {
   keyboard.keys->connected = true;
   tables->lit = {1};
@@ -139,6 +125,7 @@ TEST_F(AppDelegateTest, LaunchesWithoutLevelOrTrayThenATrayComesAndWorks) {
   EXPECT_EQ(hudLevels, std::vector<std::int64_t>{76}) << "a coarse step, with the HUD";
   testsupport::drainMainQueue();
   EXPECT_THAT(button->toolTip, testing::EndsWith(": 76%"));
+  EXPECT_EQ(label(1), "76%");
   screens->list = {{"LG HDR 4K", {}, {}}};
   button->action();
   EXPECT_EQ(popover->anchor, button);
