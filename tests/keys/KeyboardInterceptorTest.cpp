@@ -11,12 +11,6 @@ namespace {
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-const std::string kStarted = "[KeyboardInterceptor] Event tap successfully started\n";
-const std::string kFailed = "[KeyboardInterceptor] Failed to create CGEventTap\n";
-const std::string kPrompting =
-    "[KeyboardInterceptor] Accessibility permission not yet granted. Prompting user...\n";
-const std::string kGranted = "[KeyboardInterceptor] Accessibility permission granted!\n";
-
 // The key service and the delegate in one, journaling in order the
 // subscriptions asked for, the connection queries (prompting or polling) and
 // the reports received.
@@ -41,14 +35,9 @@ struct Journal : testsupport::FakeKeyReportSource, KeyboardInterceptorDelegate {
   std::thread::id mainThread = std::this_thread::get_id();
 };
 
-// Each test sets what the interceptor must have logged by its end.
 class KeyboardInterceptorTest : public testing::Test {
  protected:
-  KeyboardInterceptorTest() {
-    interceptor->delegate = journal;
-    testing::internal::CaptureStdout();
-  }
-  void TearDown() override { EXPECT_EQ(testing::internal::GetCapturedStdout(), expectedLog); }
+  KeyboardInterceptorTest() { interceptor->delegate = journal; }
 
   // Feeds a report as the reader's thread would.
   void feedFromReaderThread(platform::KeyReport report) {
@@ -59,12 +48,11 @@ class KeyboardInterceptorTest : public testing::Test {
   std::shared_ptr<KeyboardInterceptor> interceptor =
       std::make_shared<KeyboardInterceptor>(KeyboardInterceptor::Services{
           journal, std::make_shared<testsupport::FakeUrlOpener>(), "file:///help.html"});
-  std::string expectedLog;
 };
 
 // Unconnected at launch, it prompts and polls until served; a steady
-// connection reports nothing more. Losing it ends the subscription, and when
-// it comes back a subscription that cannot be made is logged.
+// connection reports nothing more. Losing it ends the subscription; when it
+// comes back, a subscription that cannot be made still leaves it trusted.
 TEST_F(KeyboardInterceptorTest, FollowsTheConnectionToTheKeyServiceBothWays) {
   interceptor->checkAndRequestPermissions();
   EXPECT_FALSE(interceptor->isTrusted());
@@ -80,7 +68,6 @@ TEST_F(KeyboardInterceptorTest, FollowsTheConnectionToTheKeyServiceBothWays) {
   testsupport::drainMainQueue();
   EXPECT_EQ(journal->lines, (Lines{"prompt", "untrusted", "poll", "subscribe", "trusted", "poll",
                                    "poll", "untrusted", "poll", "subscribe", "trusted"}));
-  expectedLog = kPrompting + kGranted + kStarted + kGranted + kFailed;
 }
 
 // Reports reach the delegate on the main thread, in order, as they came;
@@ -97,7 +84,6 @@ TEST_F(KeyboardInterceptorTest, ReportsReachTheDelegateOnTheMainThreadInOrder) {
   interceptor.reset();  // Before the report posted for the press runs.
   testsupport::drainMainQueue();
   EXPECT_EQ(journal->lines, (Lines{"subscribe", "up coarse", "down fine"}));
-  expectedLog = kStarted;
 }
 
 }  // namespace
