@@ -42,7 +42,7 @@ std::vector<platform::DdcBus> plugPorts(std::int64_t count) {
   FakeI2cBus::instance().reset();
   std::vector<platform::DdcBus> buses;
   for (unsigned bus = kFirstBus; bus < kFirstBus + count; ++bus) {
-    FakeI2cBus::instance().addBus(bus);
+    FakeI2cBus::instance().buses[bus] = {};
     buses.push_back({bus, "DP-" + std::to_string(bus)});
   }
   return buses;
@@ -69,7 +69,7 @@ void WriteLuminanceThroughTheLibrary(benchmark::State& state) {
     }
     if (++calls == kCallsPerCleanUp) {
       state.PauseTiming();
-      FakeI2cBus::instance().clearWrites();
+      FakeI2cBus::instance().writes.clear();
       state.ResumeTiming();
       calls = 0;
     }
@@ -116,12 +116,12 @@ void SetBrightnessAndWrite(benchmark::State& state) {
     if (++calls == kCallsPerCleanUp) {
       state.PauseTiming();
       testsupport::drainMainQueue();
-      FakeI2cBus::instance().clearWrites();
+      FakeI2cBus::instance().writes.clear();
       state.ResumeTiming();
       calls = 0;
     }
   }
-  if (FakeI2cBus::instance().writes().empty() && calls > 0) {
+  if (FakeI2cBus::instance().writes.empty() && calls > 0) {
     state.SkipWithError("no write reached the fake bus");
   }
 }

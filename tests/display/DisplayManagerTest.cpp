@@ -106,22 +106,18 @@ TEST_F(DisplayManagerTest, RestoresALevelFromOneToHundredDimmingAtOnceWhereNoPor
 // later, in call order, through whatever callback is set when they run, and
 // not at all once the manager is gone.
 TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) {
-  struct Call {
-    bool step;
-    std::int64_t value, level;
-  };
-  const Call calls[] = {{false, -5, 0},  {false, 150, 100}, {false, 98, 98}, {true, 6, 100},
-                        {false, 1, 1},   {true, -2, 0},     {false, 50, 50}, {true, kMax, 100},
-                        {false, 40, 40}, {false, 40, 40}};
+  const std::tuple<bool, std::int64_t, std::int64_t> calls[] = {
+      {false, -5, 0}, {false, 150, 100}, {false, 98, 98},   {true, 6, 100},  {false, 1, 1},
+      {true, -2, 0},  {false, 50, 50},   {true, kMax, 100}, {false, 40, 40}, {false, 40, 40}};
   ports->buses = {{0, "DP-1"}};
   auto manager = makeManager();
   Levels early, late, expected;
   manager->onBrightnessChanged = [&](std::int64_t level) { early.push_back(level); };
-  for (const Call& c : calls) {
-    c.step ? manager->stepBrightness(c.value) : manager->setBrightness(c.value);
-    EXPECT_EQ(manager->currentBrightness, c.level) << (c.step ? "step " : "set ") << c.value;
+  for (const auto& [step, value, level] : calls) {
+    step ? manager->stepBrightness(value) : manager->setBrightness(value);
+    EXPECT_EQ(manager->currentBrightness, level) << (step ? "step " : "set ") << value;
     manager->waitForWrites();
-    expected.push_back(c.level);
+    expected.push_back(level);
   }
   manager->onBrightnessChanged = [&](std::int64_t level) { late.push_back(level); };
   EXPECT_EQ(defaults->saves, expected);
@@ -140,39 +136,32 @@ TEST_F(DisplayManagerTest, ClampsSavesAndSendsEachCallAndCallsBackLaterInOrder) 
 // (bus N - 1), "write N -> S" for a write and its status, releases of
 // objects, pauses in µs. Only a list that cannot be read logs.
 TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
-  struct Case {
-    std::set<std::uint32_t> withoutObject;
-    std::map<std::uint32_t, std::deque<std::int32_t>> statuses;
-    std::string timeline;
-    bool accepted;
-    std::int32_t listStatus = 0;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::set<std::uint32_t>, std::map<std::uint32_t, std::deque<std::int32_t>>,
+                   std::string, bool, std::int32_t> cases[] = {
       {{}, {}, "", false, -13},
-      {{1, 2}, {}, "no object 1, no object 2", false},
+      {{1, 2}, {}, "no object 1, no object 2", false, 0},
       {{}, {{1, {-1, 0}}, {2, {-1, -1}}}, "create 1, write 1 -> -1, pause 15000, "
        "write 1 -> 0, release object 1, create 2, write 2 -> -1, pause 15000, "
-       "write 2 -> -1, pause 15000, release object 2", true}};
+       "write 2 -> -1, pause 15000, release object 2", true, 0}};
   // clang-format on
   gamma->lit = {4};
   ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.timeline);
+  for (const auto& [withoutObject, statuses, timeline, accepted, listStatus] : cases) {
+    SCOPED_TRACE(timeline);
     record().reset();
     gamma->applied.clear();
-    ports->status = c.listStatus;
-    record().servicesWithoutObject = c.withoutObject;
-    record().writeStatuses = c.statuses;
+    ports->status = listStatus;
+    record().servicesWithoutObject = withoutObject;
+    record().writeStatuses = statuses;
     defaults->values.clear();  // A level restored at start would dim or list the ports.
-    EXPECT_EQ(
-        setAndSettle(*makeManager(), {70}),
-        c.listStatus == 0 ? "" : "[DisplayManager] IOServiceGetMatchingServices failed: -13\n");
+    EXPECT_EQ(setAndSettle(*makeManager(), {70}),
+              listStatus == 0 ? "" : "[DisplayManager] IOServiceGetMatchingServices failed: -13\n");
     std::string joined;
     for (const std::string& entry : record().timeline)
       joined += (joined.empty() ? "" : ", ") + entry;
-    EXPECT_EQ(joined, c.timeline);
-    EXPECT_EQ(gamma->applied, (c.accepted ? Applied{} : Applied{{4, 0.7}}));
+    EXPECT_EQ(joined, timeline);
+    EXPECT_EQ(gamma->applied, (accepted ? Applied{} : Applied{{4, 0.7}}));
   }
   // The last case's first write: the display's address and the host's, then
   // the packet with its checksum.
@@ -228,21 +217,16 @@ TEST_F(DisplayManagerTest, DimsEveryLitOutputNeverBelowTenPercentUntilAPortAccep
 // never does. A write to the port starts the gap after the last one ended,
 // a refused write's retry included, and no later.
 TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIsRefused) {
-  struct Case {
-    Levels during;
-    std::deque<std::int32_t> statuses;
-    Levels sent, startsInMilliseconds;
-    Applied applied;
-  };
-  const Case cases[] = {{{20, 30, 40}, {}, {10, 40}, {0, 50}, {}},
-                        {{10}, {}, {10, 10}, {0, 50}, {}},
-                        {{20}, {-1, -1, -1, -1}, {10, 10, 20, 20}, {0, 15, 65, 80}, {{3, 0.2}}}};
+  const std::tuple<Levels, std::deque<std::int32_t>, Levels, Levels, Applied> cases[] = {
+      {{20, 30, 40}, {}, {10, 40}, {0, 50}, {}},
+      {{10}, {}, {10, 10}, {0, 50}, {}},
+      {{20}, {-1, -1, -1, -1}, {10, 10, 20, 20}, {0, 15, 65, 80}, {{3, 0.2}}}};
   ports->buses = {{0, "DP-1"}};
   gamma->lit = {3};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.during) + testing::PrintToString(c.statuses));
+  for (const auto& [during, statuses, sent, startsInMilliseconds, applied] : cases) {
+    SCOPED_TRACE(testing::PrintToString(during) + testing::PrintToString(statuses));
     record().reset();
-    record().writeStatuses = {{1, c.statuses}};
+    record().writeStatuses = {{1, statuses}};
     gamma->applied.clear();
     // Level 10's first write waits on the writer's thread while `during` is
     // handed over; each write notes when it began, in the ports' time.
@@ -260,15 +244,15 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
     auto manager = makeManager();
     manager->setBrightness(10);
     reached.get_future().wait();
-    for (std::int64_t level : c.during) manager->setBrightness(level);
+    for (std::int64_t level : during) manager->setBrightness(level);
     release.set_value();
     manager->waitForWrites();
     testsupport::drainMainQueue();
-    EXPECT_EQ(sentLevels(), c.sent);
+    EXPECT_EQ(sentLevels(), sent);
     Levels starts;
     for (auto time : times) starts.push_back((time - times.front()) / milliseconds(1));
-    EXPECT_EQ(starts, c.startsInMilliseconds);
-    EXPECT_EQ(gamma->applied, c.applied);
+    EXPECT_EQ(starts, startsInMilliseconds);
+    EXPECT_EQ(gamma->applied, applied);
   }
 }
 

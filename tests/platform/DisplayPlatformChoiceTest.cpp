@@ -14,33 +14,30 @@ constexpr unsigned kX = 1, kW = 2, kP = 4, kL = 8;
 // for real in tests/app/no_display.sh. An empty `mentions` expects no problem.
 TEST(DisplayPlatformChoice, PicksAPlatformThatAnswersOrSaysWhatIsMissing) {
   const platform::DisplayEnvironment both{"", ":0", "wayland-0"}, wayland{"", "", "wayland-0"};
-  const struct {
-    platform::DisplayEnvironment environment;
-    unsigned answers;
-    std::string platform, mentions;
-    bool worthWaiting, layerShell;
-  } cases[] = {
-      {both, kX | kW | kP, "xcb", "", false, false},
-      {both, kX | kW | kP | kL, "wayland", "", false, true},
-      {both, kX | kW | kL, "xcb", "", false, false},
-      {wayland, kW | kP, "wayland", "", false, false},
-      {{"wayland", "", "wayland-0"}, kW | kP | kL, "wayland", "", false, true},
-      {wayland, kW, "", "qt6-wayland", false, false},
-      {{"", ":5", "wayland-9"}, kP, "", "DISPLAY=:5 and no compositor", true, false},
-      {{"xcb", ":0", "wayland-0"}, kW | kP, "", "QT_QPA_PLATFORM=xcb", true, false},
-      {{"wayland", ":0", ""}, kX | kP, "", "QT_QPA_PLATFORM=wayland", false, false},
-  };
-  for (const auto& c : cases) {
-    const auto answers = [&](unsigned what) {
-      return [&c, what] { return (c.answers & what) != 0; };
+  const std::tuple<platform::DisplayEnvironment, unsigned, std::string, std::string, bool, bool>
+      cases[] = {
+          {both, kX | kW | kP, "xcb", "", false, false},
+          {both, kX | kW | kP | kL, "wayland", "", false, true},
+          {both, kX | kW | kL, "xcb", "", false, false},
+          {wayland, kW | kP, "wayland", "", false, false},
+          {{"wayland", "", "wayland-0"}, kW | kP | kL, "wayland", "", false, true},
+          {wayland, kW, "", "qt6-wayland", false, false},
+          {{"", ":5", "wayland-9"}, kP, "", "DISPLAY=:5 and no compositor", true, false},
+          {{"xcb", ":0", "wayland-0"}, kW | kP, "", "QT_QPA_PLATFORM=xcb", true, false},
+          {{"wayland", ":0", ""}, kX | kP, "", "QT_QPA_PLATFORM=wayland", false, false},
+      };
+  for (const auto& [environment, answering, qtPlatform, mentions, worthWaiting, layerShell] :
+       cases) {
+    const auto answers = [answering = answering](unsigned what) {
+      return [answering, what] { return (answering & what) != 0; };
     };
     const platform::DisplayChoice choice = platform::chooseDisplayPlatform(
-        c.environment, {answers(kX), answers(kW), answers(kP), answers(kL)});
+        environment, {answers(kX), answers(kW), answers(kP), answers(kL)});
     EXPECT_EQ(std::tie(choice.qtPlatform, choice.worthWaiting, choice.layerShell),
-              std::tie(c.platform, c.worthWaiting, c.layerShell))
-        << c.answers << " " << c.environment.x11Display;
-    EXPECT_EQ(choice.problem.empty(), c.mentions.empty()) << choice.problem;
-    EXPECT_NE(choice.problem.find(c.mentions), std::string::npos) << choice.problem;
+              std::tie(qtPlatform, worthWaiting, layerShell))
+        << answering << " " << environment.x11Display;
+    EXPECT_EQ(choice.problem.empty(), mentions.empty()) << choice.problem;
+    EXPECT_NE(choice.problem.find(mentions), std::string::npos) << choice.problem;
   }
 }
 

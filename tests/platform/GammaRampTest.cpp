@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -10,12 +11,8 @@
 namespace {
 
 TEST(GammaRamp, RisesLinearlyToTheFractionOfFullScale) {
-  struct Case {
-    std::size_t size;
-    double fraction;
-    std::vector<std::pair<std::size_t, std::uint16_t>> entries;
-  };
-  const Case cases[] = {
+  using Entries = std::vector<std::pair<std::size_t, std::uint16_t>>;
+  const std::tuple<std::size_t, double, Entries> cases[] = {
       {256, 1.0, {{0, 0}, {1, 257}, {128, 32896}, {255, 65535}}},
       {256, 0.3, {{0, 0}, {128, 9869}, {255, 19661}}},
       {256, 0.1, {{255, 6554}}},
@@ -24,11 +21,11 @@ TEST(GammaRamp, RisesLinearlyToTheFractionOfFullScale) {
       {3, -0.5, {{1, 0}, {2, 0}}},
       {3, NAN, {{1, 0}, {2, 0}}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.size << " entries to " << c.fraction);
-    const std::vector<std::uint16_t> ramp = platform::gammaRamp(c.size, c.fraction);
-    ASSERT_EQ(ramp.size(), c.size);
-    for (const auto& [index, value] : c.entries) EXPECT_EQ(ramp[index], value) << index;
+  for (const auto& [size, fraction, entries] : cases) {
+    SCOPED_TRACE(testing::Message() << size << " entries to " << fraction);
+    const std::vector<std::uint16_t> ramp = platform::gammaRamp(size, fraction);
+    ASSERT_EQ(ramp.size(), size);
+    for (const auto& [index, value] : entries) EXPECT_EQ(ramp[index], value) << index;
   }
 }
 

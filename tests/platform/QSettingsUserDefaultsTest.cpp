@@ -42,13 +42,7 @@ void writeFile(const std::optional<std::string>& text) {
       settingsFile(), std::filesystem::file_time_type::clock::now() + std::chrono::hours(++writes));
 }
 
-class QSettingsUserDefaultsTest : public testing::Test {
- protected:
-  void SetUp() override { std::filesystem::remove_all(settingsFile()); }
-  void TearDown() override { std::filesystem::remove_all(settingsFile()); }
-};
-
-TEST_F(QSettingsUserDefaultsTest, ReadsWholeNumbersAndZeroForAnythingElse) {
+TEST(QSettingsUserDefaults, ReadsWholeNumbersAndZeroForAnythingElse) {
   const auto saved = [](const std::string& value) {
     return "[General]\nGlimmerbox_Brightness=" + value + "\n";
   };
@@ -62,7 +56,7 @@ TEST_F(QSettingsUserDefaultsTest, ReadsWholeNumbersAndZeroForAnythingElse) {
   }
 }
 
-TEST_F(QSettingsUserDefaultsTest, SavesReplaceGarbageReadBackAtOnceAndTheLastReachesTheDisk) {
+TEST(QSettingsUserDefaults, SavesReplaceGarbageReadBackAtOnceAndTheLastReachesTheDisk) {
   writeFile(kGarbage);
   auto defaults = std::make_unique<platform::QSettingsUserDefaults>();
   for (int level = 0; level <= 100; ++level) {
@@ -81,7 +75,7 @@ TEST_F(QSettingsUserDefaultsTest, SavesReplaceGarbageReadBackAtOnceAndTheLastRea
 // A save that cannot be made is said once with the path and the reason while
 // the file keeps what it held; the first save that works says so. Root may
 // write a read-only file, so that row is for users only.
-TEST_F(QSettingsUserDefaultsTest, SaysOnceWhySavingFailsAndOnceWhenItWorksAgain) {
+TEST(QSettingsUserDefaults, SaysOnceWhySavingFailsAndOnceWhenItWorksAgain) {
   const std::string path = settingsFile().string();
   const std::pair<std::optional<std::string>, const char*> cases[] = {
       {std::nullopt, "Is a directory"}, {"[General]\nOther=7\n", "Permission denied"}};

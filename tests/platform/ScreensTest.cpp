@@ -19,17 +19,12 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(QtScreens, NamesAScreenAfterItsModelAndAnyBuiltInConnectorAsBuiltIn) {
-  struct Case {
-    std::string connector;
-    std::optional<std::string> edidModel;
-    std::string name;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::optional<std::string>, std::string> cases[] = {
       {"DP-1", "DELL U2720Q", "DELL U2720Q"},       {"HDMI-A-1", std::nullopt, "HDMI-A-1"},
       {"eDP-1", "LQ156M1JW25", "Built-in Display"}, {"LVDS1", std::nullopt, "Built-in Display"},
       {"DP-eDP", std::nullopt, "DP-eDP"},           {"XWAYLAND0", std::nullopt, ""}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(platform::QtScreens::displayName(c.connector, c.edidModel), c.name) << c.connector;
+  for (const auto& [connector, edidModel, name] : cases) {
+    EXPECT_EQ(platform::QtScreens::displayName(connector, edidModel), name) << connector;
   }
 }
 
@@ -108,27 +103,22 @@ TEST(OutputMonitors, NameAnOutputWithoutEdidAfterTheMonitorBehindIt) {
   const std::vector<platform::ConnectorEdid> drm = platform::DrmEdids::connected(sysfs.root());
   const std::vector<platform::MutterMonitor> gnome = {{"eDP-1", "LQ156M1JW25", 0, 0},
                                                       {"DP-1", "U2720Q", 1920, 0}};
-  const std::vector<platform::MutterMonitor> virtualMonitor = {
-      {"Meta-0", "MetaVirtualMonitor", 0, 0}};
-  struct Case {
-    std::string output;
-    int x;
-    std::vector<platform::MutterMonitor> mutter;
-    std::vector<platform::ConnectorEdid> drm;
-    std::string name;
-  };
-  const Case cases[] = {{"XWAYLAND1", 1920, gnome, drm, "U2720Q"},
-                        {"XWAYLAND0", 0, gnome, drm, "Built-in Display"},
-                        {"XWAYLAND0", 640, virtualMonitor, {}, "MetaVirtualMonitor"},
-                        {"XWAYLAND0", 0, {}, drm, "DELL U2720Q"},
-                        {"DP-2", 0, {}, drm, "BenQ GW2480"},
-                        {"XWAYLAND0", 0, {}, {}, ""}};
-  for (const Case& c : cases) {
-    const auto found = platform::OutputMonitors(c.mutter, c.drm).find(c.output, c.x, 0);
+  const std::vector<platform::MutterMonitor> none,
+      virtualMonitor = {{"Meta-0", "MetaVirtualMonitor", 0, 0}};
+  const std::tuple<std::string, int, std::vector<platform::MutterMonitor>,
+                   std::vector<platform::ConnectorEdid>, std::string>
+      cases[] = {{"XWAYLAND1", 1920, gnome, drm, "U2720Q"},
+                 {"XWAYLAND0", 0, gnome, drm, "Built-in Display"},
+                 {"XWAYLAND0", 640, virtualMonitor, {}, "MetaVirtualMonitor"},
+                 {"XWAYLAND0", 0, none, drm, "DELL U2720Q"},
+                 {"DP-2", 0, none, drm, "BenQ GW2480"},
+                 {"XWAYLAND0", 0, none, {}, ""}};
+  for (const auto& [output, x, mutter, connectors, name] : cases) {
+    const auto found = platform::OutputMonitors(mutter, connectors).find(output, x, 0);
     EXPECT_EQ(found ? platform::QtScreens::displayName(found->connector, found->model)
-                    : platform::QtScreens::displayName(c.output, std::nullopt),
-              c.name)
-        << c.output << " at " << c.x;
+                    : platform::QtScreens::displayName(output, std::nullopt),
+              name)
+        << output << " at " << x;
   }
 }
 

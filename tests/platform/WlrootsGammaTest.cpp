@@ -118,58 +118,45 @@ class GammaCompositor {
   std::thread thread_;
 };
 
-class WlrootsGammaTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string runtime = ::testing::TempDir() + "/gamma-XXXXXX";
-    ::setenv("XDG_RUNTIME_DIR", ::mkdtemp(runtime.data()), 1);
-    compositor_ = std::make_unique<GammaCompositor>();
-    gamma_ = platform::WlrootsGamma::connect(compositor_->socket);
-    ASSERT_NE(gamma_, nullptr);
-    displays_ = gamma_->outputs();
-    ASSERT_EQ(displays_.size(), 2u);
-  }
-
-  // Sets every output, then a round trip: the compositor has seen every
-  // request. Returns the number of controls held.
-  int setAll(double fraction) {
-    for (std::uint32_t output : displays_) EXPECT_TRUE(gamma_->setBrightness(output, fraction));
-    gamma_->outputs();
-    return compositor_->output(0).controls + compositor_->output(1).controls;
-  }
-
-  std::unique_ptr<GammaCompositor> compositor_;
-  std::unique_ptr<platform::WlrootsGamma> gamma_;
-  std::vector<std::uint32_t> displays_;
-};
-
 // Holding an output's gamma keeps night-light programs from it, so it is
 // held only while dimmed; the compositor restores the ramps on letting go.
-TEST_F(WlrootsGammaTest, DimsEveryOutputAndHoldsItsGammaOnlyWhileDimmed) {
-  EXPECT_EQ(compositor_->output(0).controls, 0) << "listing holds nothing";
+TEST(WlrootsGamma, HoldsEachOutputsGammaOnlyWhileDimmedAndRefusesOutputsItCannotDim) {
+  std::string runtime = ::testing::TempDir() + "/gamma-XXXXXX";
+  ::setenv("XDG_RUNTIME_DIR", ::mkdtemp(runtime.data()), 1);
+  GammaCompositor compositor;
+  auto gamma = platform::WlrootsGamma::connect(compositor.socket);
+  ASSERT_NE(gamma, nullptr);
+  const std::vector<std::uint32_t> displays = gamma->outputs();
+  ASSERT_EQ(displays.size(), 2u);
+  // Then a round trip: the compositor has seen every request.
+  const auto setAll = [&](double fraction) {
+    for (std::uint32_t output : displays) EXPECT_TRUE(gamma->setBrightness(output, fraction));
+    gamma->outputs();
+    return compositor.output(0).controls + compositor.output(1).controls;
+  };
+  EXPECT_EQ(compositor.output(0).controls, 0) << "listing holds nothing";
   EXPECT_EQ(setAll(0.3), 2);
   const std::vector<std::uint16_t> channel = platform::gammaRamp(kRampSize, 0.3);
   std::vector<std::uint16_t> ramps;
   for (int i = 0; i < 3; ++i) ramps.insert(ramps.end(), channel.begin(), channel.end());
-  for (std::size_t index : {0, 1}) EXPECT_EQ(compositor_->output(index).ramps, ramps);
+  for (std::size_t index : {0, 1}) EXPECT_EQ(compositor.output(index).ramps, ramps);
   EXPECT_EQ(setAll(1.0), 0);
   setAll(0.5);
-  gamma_->restore();
-  gamma_->outputs();
-  EXPECT_EQ(compositor_->output(1).controls, 0);
+  gamma->restore();
+  gamma->outputs();
+  EXPECT_EQ(compositor.output(1).controls, 0);
   setAll(0.5);
-  gamma_.reset();
-  for (int wait = 0; wait < 200 && compositor_->output(1).controls != 0; ++wait) {
+  gamma.reset();
+  for (int wait = 0; wait < 200 && compositor.output(1).controls != 0; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  EXPECT_EQ(compositor_->output(0).controls + compositor_->output(1).controls, 0);
-}
+  EXPECT_EQ(compositor.output(0).controls + compositor.output(1).controls, 0);
 
-TEST_F(WlrootsGammaTest, RefusesOutputsItCannotDim) {
-  compositor_->holdOutput0AndUnplugOutput1();
-  EXPECT_EQ(gamma_->outputs(), std::vector<std::uint32_t>{displays_[0]});
-  EXPECT_FALSE(gamma_->setBrightness(displays_[0], 0.5));
-  EXPECT_FALSE(gamma_->setBrightness(displays_[1], 0.5));
+  gamma = platform::WlrootsGamma::connect(compositor.socket);
+  compositor.holdOutput0AndUnplugOutput1();
+  EXPECT_EQ(gamma->outputs(), std::vector{displays[0]});
+  EXPECT_FALSE(gamma->setBrightness(displays[0], 0.5));
+  EXPECT_FALSE(gamma->setBrightness(displays[1], 0.5));
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,57 +19,29 @@ namespace {
 
 using Ramp = std::vector<unsigned short>;
 
-// Xvfb is ready within a second on a loaded machine; ten leaves room.
-constexpr int kStartTimeoutMilliseconds = 10000;
-
-// A private Xvfb for one test: picks a free display number itself, and dies
-// with the process that started it even when that process exits abruptly.
-class XvfbServer {
- public:
-  XvfbServer() {
-    int ready[2];
-    if (pipe(ready) != 0) return;
-    const std::string readyFd = std::to_string(ready[1]);
-    if ((pid_ = fork()) == 0) {  // Only async-signal-safe calls from here.
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      const int devNull = open("/dev/null", O_RDWR);
-      dup2(devNull, STDOUT_FILENO);
-      dup2(devNull, STDERR_FILENO);
-      execlp("Xvfb", "Xvfb", "-displayfd", readyFd.c_str(), "-screen", "0", "640x480x24",
-             "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(ready[1]);
-    pollfd poller = {ready[0], POLLIN, 0};
-    for (char c; poll(&poller, 1, kStartTimeoutMilliseconds) == 1 && read(ready[0], &c, 1) == 1 &&
-                 c != '\n';) {
-      name += c;
-    }
-    close(ready[0]);
-    name = name.empty() ? "" : ":" + name;
-  }
-  ~XvfbServer() {
-    if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
-  }
-  std::string name;  // ":N", for XOpenDisplay; empty when it did not start
-
- private:
-  pid_t pid_ = -1;
-};
+// ":N" of a private Xvfb that picks a free display number itself and dies
+// with this process however that ends; empty when it did not start.
+const std::string& xvfb() {
+  static FILE* out = popen(
+      "exec setpriv --pdeathsig KILL Xvfb -displayfd 1 -screen 0 640x480x24 -nolisten tcp "
+      "-noreset 2>/dev/null",
+      "r");
+  static const std::string name = [] {
+    char number[16] = "";
+    return out && fgets(number, sizeof number, out) ? ":" + std::to_string(atoi(number)) : "";
+  }();
+  return name;
+}
 
 // Reads ramps on a connection of its own, as another client sees them.
 class XRandrGamma : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(server_.name.empty()) << "Xvfb did not start";
-    ASSERT_NE(display_ = XOpenDisplay(server_.name.c_str()), nullptr);
+    ASSERT_FALSE(xvfb().empty()) << "Xvfb did not start";
+    ASSERT_NE(display_ = XOpenDisplay(xvfb().c_str()), nullptr);
     XRRScreenResources* resources =
         XRRGetScreenResourcesCurrent(display_, DefaultRootWindow(display_));
-    for (int i = 0; i < resources->ncrtc && crtc_ == None; ++i) {
-      XRRCrtcInfo* info = XRRGetCrtcInfo(display_, resources, resources->crtcs[i]);
-      crtc_ = info->mode != None ? resources->crtcs[i] : None;
-      XRRFreeCrtcInfo(info);
-    }
+    crtc_ = resources->ncrtc == 1 ? resources->crtcs[0] : None;  // Xvfb has one.
     XRRFreeScreenResources(resources);
     ASSERT_NE(crtc_, static_cast<RRCrtc>(None));
     // Xvfb starts with an all-zero ramp: make the original one to tell apart.
@@ -98,7 +67,6 @@ class XRandrGamma : public ::testing::Test {
     return grey ? red : Ramp();
   }
 
-  XvfbServer server_;
   Display* display_ = nullptr;
   RRCrtc crtc_ = None;
   Ramp original_;
@@ -115,7 +83,7 @@ TEST_F(XRandrGamma, DimsEachActiveCrtcAndRestoresTheFirstRampWhenTerminatedBySig
   constexpr int kSafetyTimeoutMilliseconds = 10000;
   EXPECT_EXIT(
       {
-        platform::XRandrGamma gamma(server_.name);
+        platform::XRandrGamma gamma(xvfb());
         const bool dimmed = gamma.outputs() == std::vector{static_cast<std::uint32_t>(crtc_)} &&
                             gamma.setBrightness(crtc_, 0.5) && gamma.setBrightness(crtc_, 0.1) &&
                             ramp().back() == 6554 && !gamma.setBrightness(0x1fffff, 0.5);

@@ -13,9 +13,7 @@ struct RecordingService {
 };
 
 void note(const std::string& event) {
-  if (record.recording) {
-    record.timeline.push_back(event);
-  }
+  if (record.recording) record.timeline.push_back(event);
 }
 
 void releaseService(GlimmerboxAVService* object) {
@@ -50,9 +48,7 @@ extern "C" int32_t IOAVServiceWriteI2C(IOAVServiceRef object, uint32_t chipAddre
     status = scripted->second.front();
     scripted->second.pop_front();
   }
-  if (record.answer) {
-    status = record.answer(write, status);
-  }
+  if (record.answer) status = record.answer(write, status);
   if (record.recording) {
     record.writes.push_back(write);
     note("write " + std::to_string(write.service) + " -> " + std::to_string(status));

@@ -8,11 +8,10 @@
 #include "platform/ddc/DisplayService.h"
 #include "tests/platform/displayservice/fakebus/FakeI2cBus.h"
 
-// Refusals, unplugging and the lock's waits are checked against the kernel
+// Refusals, unplugging and the lock are checked against the kernel
 // (tests/vm/ddc); these are the faults a kernel bus cannot be made to show.
 namespace {
 
-using testsupport::FakeI2cBus;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kChipAddress = 0x37;
@@ -24,8 +23,11 @@ struct Release {
 };
 using ServicePtr = std::unique_ptr<GlimmerboxAVService, Release>;
 
-ServicePtr create(std::uint32_t service) {
-  return ServicePtr(IOAVServiceCreateWithService(nullptr, service));
+// A fresh bus `kBus` with the given faults, and its service.
+ServicePtr serviceOnBus(testsupport::FakeI2cBus::Bus faults = {}) {
+  testsupport::FakeI2cBus::instance().reset();
+  testsupport::FakeI2cBus::instance().buses[kBus] = faults;
+  return ServicePtr(IOAVServiceCreateWithService(nullptr, kService));
 }
 
 std::int32_t writePacket(GlimmerboxAVService* service, Bytes packet) {
@@ -33,48 +35,33 @@ std::int32_t writePacket(GlimmerboxAVService* service, Bytes packet) {
                              static_cast<std::uint32_t>(packet.size()));
 }
 
-class DisplayService : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake().reset();
-    fake().addBus(kBus);
-  }
-  void TearDown() override { fake().reset(); }
-  static FakeI2cBus& fake() { return FakeI2cBus::instance(); }
-};
-
 // The bus is opened close-on-exec: children of the program never hold it.
-TEST_F(DisplayService, ForcesTheAddressAKernelDriverClaimedAndWritesUnderTheLock) {
-  fake().buses.at(kBus).claimedAddress = kChipAddress;
-  EXPECT_EQ(create(kService + 1), nullptr) << "no such bus";
-  ServicePtr service = create(kService);
+TEST(DisplayService, ForcesTheAddressAKernelDriverClaimed) {
+  const testsupport::FakeI2cBus& fake = testsupport::FakeI2cBus::instance();
+  ServicePtr service = serviceOnBus({.claimedAddress = kChipAddress});
   ASSERT_NE(service, nullptr);
-  EXPECT_EQ(fake().lastOpenFlags & (O_ACCMODE | O_CLOEXEC), O_RDWR | O_CLOEXEC);
+  EXPECT_EQ(IOAVServiceCreateWithService(nullptr, kService + 1), nullptr) << "no such bus";
+  EXPECT_EQ(fake.lastOpenFlags & (O_ACCMODE | O_CLOEXEC), O_RDWR | O_CLOEXEC);
   ASSERT_EQ(writePacket(service.get(), {0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}), 0);
-  ASSERT_EQ(fake().writes().size(), 1u);
-  const testsupport::I2cWrite& sent = fake().writes()[0];
-  EXPECT_EQ(std::tie(sent.bus, sent.chipAddress, sent.lockHeld, sent.bytes),
-            std::make_tuple(kBus, static_cast<int>(kChipAddress), true,
-                            Bytes{0x51, 0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}));
-  for (const auto& entry : fake().descriptors) EXPECT_FALSE(entry.second.locked);
+  EXPECT_EQ(fake.writes, (std::vector<testsupport::FakeI2cBus::Write>{
+                             {kBus, kChipAddress, {0x51, 0x84, 0x03, 0x10, 0x00, 0x64, 0xCC}}}));
 }
 
-TEST_F(DisplayService, ReportsEveryFailureAsANegativeErrnoAndLeaksNoDescriptor) {
-  const std::tuple<const char*, FakeI2cBus::Bus, std::size_t, std::int32_t> cases[] = {
+TEST(DisplayService, ReportsEveryFailureAsANegativeErrnoAndLeaksNoDescriptor) {
+  const std::tuple<const char*, testsupport::FakeI2cBus::Bus, std::size_t, std::int32_t> cases[] = {
       {"only part of the message went out", {.shortWrite = 2}, 2, -EIO},
       {"addressing fails", {.addressError = EINVAL}, 2, -EINVAL},
       {"buffer too long", {}, 4096, -EINVAL},
   };
   for (const auto& [name, faults, packetSize, expected] : cases) {
-    SCOPED_TRACE(name);
-    fake().buses.at(kBus) = faults;
-    ServicePtr service = create(kService);
-    ASSERT_NE(service, nullptr);
-    EXPECT_EQ(writePacket(service.get(), Bytes(packetSize, 0x84)), expected);
+    ServicePtr service = serviceOnBus(faults);
+    ASSERT_NE(service, nullptr) << name;
+    EXPECT_EQ(writePacket(service.get(), Bytes(packetSize, 0x84)), expected) << name;
     service.reset();
-    EXPECT_EQ(fake().openDescriptors(), 0u);
+    EXPECT_TRUE(testsupport::FakeI2cBus::instance().descriptors.empty()) << name;
   }
   EXPECT_EQ(writePacket(nullptr, {0x84}), -EINVAL);
+  testsupport::FakeI2cBus::instance().reset();
 }
 
 }  // namespace

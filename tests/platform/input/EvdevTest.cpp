@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -40,12 +41,8 @@ std::vector<InputEvent> feed(platform::EvdevFrameFilter& filter, const std::vect
 
 TEST(EvdevFrameFilterTest, EmitsWholeFramesWithoutTheDeletedKeys) {
   const Keys upTaken{{KEY_BRIGHTNESSUP, 1}, {KEY_BRIGHTNESSUP, 2}, {KEY_BRIGHTNESSUP, 0}};
-  const struct {
-    const char* name;
-    std::vector<InputEvent> in;
-    Keys deleted;
-    std::vector<InputEvent> out;
-  } scripts[] = {
+  using Events = std::vector<InputEvent>;
+  const std::tuple<const char*, Events, Keys, Events> scripts[] = {
       {"a deleted key takes its scan; the empty frame vanishes",
        {scan(0xe0), key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 2), kSyn},
        upTaken,
@@ -68,9 +65,9 @@ TEST(EvdevFrameFilterTest, EmitsWholeFramesWithoutTheDeletedKeys) {
        {{KEY_BRIGHTNESSUP, 0}},
        {key(KEY_BRIGHTNESSUP, 1), kSyn, key(KEY_BRIGHTNESSUP, 0), kSyn}},
   };
-  for (const auto& script : scripts) {
+  for (const auto& [name, in, deleted, out] : scripts) {
     platform::EvdevFrameFilter filter;
-    EXPECT_EQ(feed(filter, script.in, script.deleted), script.out) << script.name;
+    EXPECT_EQ(feed(filter, in, deleted), out) << name;
   }
 }
 
@@ -85,24 +82,21 @@ TEST(EvdevFrameFilterTest, ReleasesEveryKeyTheCloneStillHoldsOnce) {
 // Modifiers held on another keyboard, and the release that passes when the
 // clone holds the key, go through the service in tests/vm/keyservice.
 TEST(BrightnessKeyRuleTest, PressesAndRepeatsOfTakenKeysAreSteps) {
-  const struct {
-    std::uint16_t code;
-    std::int32_t value;
-    std::vector<std::uint16_t> held;
-    std::optional<KeyReport> report;
-  } cases[] = {
-      {KEY_BRIGHTNESSUP, 1, {}, KeyReport{true, false}},
-      {KEY_BRIGHTNESSDOWN, 2, {KEY_LEFTSHIFT, KEY_RIGHTALT}, KeyReport{false, true}},
-      {KEY_F15, 1, {KEY_RIGHTSHIFT, KEY_LEFTALT}, KeyReport{true, true}},
-      {KEY_F14, 1, {KEY_LEFTSHIFT, KEY_LEFTCTRL, KEY_LEFTMETA}, KeyReport{false, false}},
-      {KEY_BRIGHTNESSUP, 0, {KEY_LEFTSHIFT, KEY_LEFTALT}, std::nullopt},
-      {KEY_F13, 1, {}, std::nullopt},
-  };
-  for (const auto& c : cases) {
+  const std::tuple<std::uint16_t, std::int32_t, std::vector<std::uint16_t>,
+                   std::optional<KeyReport>>
+      cases[] = {
+          {KEY_BRIGHTNESSUP, 1, {}, KeyReport{true, false}},
+          {KEY_BRIGHTNESSDOWN, 2, {KEY_LEFTSHIFT, KEY_RIGHTALT}, KeyReport{false, true}},
+          {KEY_F15, 1, {KEY_RIGHTSHIFT, KEY_LEFTALT}, KeyReport{true, true}},
+          {KEY_F14, 1, {KEY_LEFTSHIFT, KEY_LEFTCTRL, KEY_LEFTMETA}, KeyReport{false, false}},
+          {KEY_BRIGHTNESSUP, 0, {KEY_LEFTSHIFT, KEY_LEFTALT}, std::nullopt},
+          {KEY_F13, 1, {}, std::nullopt},
+      };
+  for (const auto& [code, value, keys, report] : cases) {
     platform::InputDevice::KeyBits held;
-    for (std::uint16_t key : c.held) held.set(key);
-    EXPECT_EQ(platform::BrightnessKeyRule::report(c.code, c.value, held), c.report) << c.code;
-    EXPECT_EQ(platform::BrightnessKeyRule::isTaken(c.code), c.code != KEY_F13) << c.code;
+    for (std::uint16_t key : keys) held.set(key);
+    EXPECT_EQ(platform::BrightnessKeyRule::report(code, value, held), report) << code;
+    EXPECT_EQ(platform::BrightnessKeyRule::isTaken(code), code != KEY_F13) << code;
   }
 }
 

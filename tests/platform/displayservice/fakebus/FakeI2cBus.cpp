@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,13 +34,10 @@ int failWith(int error) {
   return -1;
 }
 
-// The descriptor's entry and its bus, or null with errno set.
-FakeI2cBus::Bus* busOf(int fd, FakeI2cBus::Descriptor*& descriptor) {
+// The open bus, or null with errno set.
+FakeI2cBus::Write* descriptorOf(int fd) {
   auto found = fake().descriptors.find(fd);
-  if (found == fake().descriptors.end()) return failWith(EBADF), nullptr;
-  descriptor = &found->second;
-  auto bus = fake().buses.find(descriptor->bus);
-  return bus != fake().buses.end() ? &bus->second : (failWith(ENODEV), nullptr);
+  return found != fake().descriptors.end() ? &found->second : (failWith(EBADF), nullptr);
 }
 
 int fakeOpen(const char* path, int flags) {
@@ -51,17 +47,16 @@ int fakeOpen(const char* path, int flags) {
     return failWith(ENOENT);
   }
   const int fd = ::open("/dev/null", flags);
-  if (fd >= 0) fake().descriptors[fd] = {bus};
+  if (fd >= 0) fake().descriptors[fd] = {bus, -1, {}};
   return fd;
 }
 
 int fakeIoctl(int fd, unsigned long request, unsigned long address) {
-  FakeI2cBus::Descriptor* descriptor = nullptr;
-  FakeI2cBus::Bus* bus = busOf(fd, descriptor);
-  if (bus == nullptr) return -1;
-  if (request != I2C_SLAVE && request != I2C_SLAVE_FORCE) return failWith(ENOTTY);
-  if (bus->addressError != 0) return failWith(bus->addressError);
-  if (request == I2C_SLAVE && bus->claimedAddress == static_cast<int>(address)) {
+  FakeI2cBus::Write* descriptor = descriptorOf(fd);
+  if (descriptor == nullptr) return -1;
+  const FakeI2cBus::Bus& bus = fake().buses[descriptor->bus];
+  if (bus.addressError != 0) return failWith(bus.addressError);
+  if (request == I2C_SLAVE && bus.claimedAddress == static_cast<int>(address)) {
     return failWith(EBUSY);
   }
   descriptor->chipAddress = static_cast<int>(address);
@@ -69,22 +64,16 @@ int fakeIoctl(int fd, unsigned long request, unsigned long address) {
 }
 
 ssize_t fakeWrite(int fd, const void* data, size_t length) {
-  FakeI2cBus::Descriptor* descriptor = nullptr;
-  FakeI2cBus::Bus* bus = busOf(fd, descriptor);
-  if (bus == nullptr) return -1;
-  const std::size_t accepted = bus->shortWrite != 0 ? bus->shortWrite : length;
+  const FakeI2cBus::Write* descriptor = descriptorOf(fd);
+  if (descriptor == nullptr) return -1;
+  const std::size_t shortWrite = fake().buses[descriptor->bus].shortWrite;
+  const std::size_t accepted = shortWrite != 0 ? shortWrite : length;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  fake().written.push_back(
-      {descriptor->bus, descriptor->chipAddress, descriptor->locked, {bytes, bytes + accepted}});
+  fake().writes.push_back({descriptor->bus, descriptor->chipAddress, {bytes, bytes + accepted}});
   return static_cast<ssize_t>(accepted);
 }
 
-int fakeFlock(int fd, int operation) {
-  FakeI2cBus::Descriptor* descriptor = nullptr;
-  if (busOf(fd, descriptor) == nullptr) return -1;
-  descriptor->locked = (operation & LOCK_UN) == 0;
-  return 0;
-}
+int fakeFlock(int fd, int) { return descriptorOf(fd) == nullptr ? -1 : 0; }
 
 int fakeClose(int fd) { return fake().descriptors.erase(fd) == 0 ? failWith(EBADF) : ::close(fd); }
 
