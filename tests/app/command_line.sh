@@ -17,7 +17,7 @@ set -euo pipefail
 program=$(realpath "$1")
 source "$(dirname "$0")/../shell/common.sh"
 logs=(out.log err.log follow cli.err bus.log)
-mkdir -m 700 "$work/runtime"
+program_dirs "$work"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 
 # Runs the command line; expects exit $1 and, on standard output, $2.
@@ -59,17 +59,15 @@ start_headless_desktop --no-compositor
 # The key service's side of its socket: accepts the program, then sends a
 # press for each line written to the FIFO (1 up, 2 fine: the wire format's bits).
 mkfifo "$work/presses"
-perl -MIO::Socket::UNIX -e '$c = IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 1)->accept;
+spawn perl -MIO::Socket::UNIX -e '$c = IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 1)->accept;
   $c->autoflush(1); print $c pack("C4", 1, 1, 0, 0); open(P, "<", $ARGV[1]);
-  print $c pack("C4", 1, 3, $_, 0) while <P>; sleep' "$work/keys.sock" "$work/presses" &
-pids+=($!)
+  print $c pack("C4", 1, 3, $_, 0) while <P>; sleep' "$work/keys.sock" "$work/presses"
 wait_for 5 test -S "$work/keys.sock" || fail "the key service stand-in did not listen"
 export GLIMMERBOX_KEYS_SOCKET="$work/keys.sock"
 # In the background, its pid is the program's: it replaces the subshell.
 start_program() { exec "$program" >> "$work/out.log" 2>> "$work/err.log"; }
-start_program &
-program_pid=$!
-pids+=("$program_pid")
+spawn start_program
+program_pid=$spawned
 wait_for 10 shows 22 || fail "no tray icon"
 # The display manager speaks first, having found the display-service library
 # beside the program.
@@ -95,9 +93,8 @@ grep -q '^glimmerbox: already running; opened its popover$' "$work/err.log" ||
   fail "the second start did not say it handed over"
 wait_for 2 shows 280 || fail "a second start did not open the popover"
 
-"$program" get --follow > "$work/follow" 2>&1 &
-follower=$!
-pids+=("$follower")
+spawn "$program" get --follow > "$work/follow" 2>&1
+follower=$spawned
 wait_for 2 grep -q . "$work/follow" || fail "the follower printed nothing"
 expect 0 40 set 40
 saved 40 && dimmed 40 || fail "set 40 was not saved and shown on the screen"
@@ -135,13 +132,11 @@ expect 1 "" get
 # The remembered level is on the screen from the start, not after a change
 # (SIGTERM gave Xvfb its own ramps back). A killed instance leaves its lock
 # file and socket behind; the next start runs.
-start_program &
-pids+=($!)
+spawn start_program
 wait_for 10 shows 22 || fail "no tray icon after a restart"
 dimmed 32 || fail "a restart did not dim to the remembered 32"
-kill -KILL "$!"
+kill -KILL "$spawned"
 wait_for 5 eval '! shows 22' || fail "the killed instance's icon stayed"
-start_program &
-pids+=($!)
+spawn start_program
 wait_for 10 shows 22 || fail "no tray icon after a start that followed kill -9"
 echo PASS

@@ -15,12 +15,12 @@ box_in() {
   echo "$((x - 1 + offset_x)) $((y - 1 + offset_y)) $w $h"
 }
 
-# The WCAG contrast ratio against colour $2 (RRGGBB) of the pixel in region
-# $1 that is the $3rd most distinct, times 100: an icon's outline, not an
-# antialiased speck, must stand out.
-contrast_in() {
-  local ground=$2
-  convert "$shot" -crop "$1" +repage -alpha off -depth 8 txt:- |
+# The icon in region $1 must stand out 3:1 from the $3 of colour $2 (RRGGBB)
+# in WCAG contrast: its 20th most distinct pixel, an outline, not an
+# antialiased speck.
+check_contrast() {
+  local ground=$2 contrast
+  contrast=$(convert "$shot" -crop "$1" +repage -alpha off -depth 8 txt:- |
     awk -v r=$((16#${ground:0:2})) -v g=$((16#${ground:2:2})) -v b=$((16#${ground:4:2})) '
       function linear(c) { c /= 255; return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
       function luma(r, g, b) { return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b) }
@@ -29,7 +29,8 @@ contrast_in() {
         split($2, c, /[(),]/)
         l = luma(c[2], c[3], c[4]) + 0.05
         print int(100 * (l > ground ? l / ground : ground / l))
-      }' | sort -rn | sed -n "$3p"
+      }' | sort -rn | sed -n 20p)
+  [ "${contrast:-0}" -ge 300 ] || fail "the icon stands out $contrast/100:1 from the $3, not 3:1"
 }
 
 # Whether $1 is within $3 of $2.
@@ -39,6 +40,12 @@ near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 check_under_icon() {
   [ "$pop_x" -le "$icon_x" ] && [ $((icon_x + icon_w)) -le $((pop_x + pop_w)) ] ||
     fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
+}
+
+# A click at x $1, y $2, on the desktop, must close the popover.
+check_outside_click_closes() {
+  click "$1" "$2"
+  wait_for 3 eval '! popover_shown' || fail "a click on the desktop did not close the popover"
 }
 
 # Program $1, told to quit, must end within 5 s with status 0.
