@@ -9,15 +9,12 @@
 # - without it: the program says there is no tray and shows a notification, a
 #   second start shows the popover as a window near the top right, and
 #   enabling the extension brings the icon within 5 s.
-# Usage: on_gnome.sh <glimmerbox> [<folder for screenshots>]
+# Usage: on_gnome.sh <glimmerbox>
 set -euo pipefail
-program=$(realpath "$1")
-shots=${2:+$(realpath "$2")}
 here=$(dirname "$(realpath "$0")")
 source "$here/../shell/common.sh"
 source "$here/../shell/screenshot.sh"
 logs=(shell.log err.log)
-chmod 755 "$work"
 
 width=1920 height=1080
 appindicator=ubuntu-appindicators@ubuntu.com
@@ -189,7 +186,7 @@ with_tray() {
   check_under_icon
   [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, not under the bar at $bar"
   # The menu fades out.
-  [ -z "$shots" ] || { sleep 0.5 && screenshot && cp "$shot" "$shots/gnome-appindicator.png"; }
+  [ -z "$shots" ] || { sleep 0.5 && screenshot && keep_shot gnome-appindicator; }
 
   check_outside_click_closes $((width / 3)) $((height * 2 / 3))
   stop "$program_pid" "$shell_pid"
@@ -211,7 +208,7 @@ without_tray() {
   wait_for 5 popover_shown || fail "a second start showed no popover (windows: $(program_windows))"
   [ $((width - pop_x - pop_w)) -le 100 ] && [ $((pop_y - bar)) -le 100 ] ||
     fail "the popover window at $pop_x,$pop_y is not near the top right"
-  [ -n "$shots" ] && cp "$shot" "$shots/gnome-no-tray.png"
+  keep_shot gnome-no-tray
 
   # The extension also adopts items it finds on the bus; the program must
   # still announce itself to the tray that came.

@@ -5,15 +5,12 @@
 # with the panel (at least 3:1 in luminance); a click on it opens the popover
 # right above the panel, under the icon and clear of the panel; a click on
 # the desktop closes it; opened again, its Quit ends the program.
-# Usage: on_plasma.sh <glimmerbox> <wayland-click> <kwin-screenshot> [<folder for screenshots>]
+# Usage: on_plasma.sh <glimmerbox> <wayland-click> <kwin-screenshot>
 set -euo pipefail
-program=$(realpath "$1")
-click_tool=$(realpath "$2")
-shot_tool=$(realpath "$3")
-shots=${4:+$(realpath "$4")}
 source "$(dirname "$0")/../shell/common.sh"
 source "$(dirname "$0")/../shell/screenshot.sh"
 logs=(kwin.log out.log err.log)
+shot_tool=$(realpath "$3")
 
 width=1280 height=800
 wallpaper=3c6e8c
@@ -79,12 +76,10 @@ SESSION
   export DISPLAY DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/wayland-0"
 }
 
-shot="$work/shot.png"
 screenshot() {
   "$shot_tool" > "$work/shot.bgra" &&
     convert -size "${width}x$height" -depth 8 "bgra:$work/shot.bgra" -alpha off "$shot"
 }
-click() { "$click_tool" "$1" "$2" "$width" "$height"; }
 
 # The box of what changed inside region $1 between picture $2 and the screenshot.
 changed_in() {
@@ -151,7 +146,7 @@ run_theme() {
   local covered
   read -r _ _ covered _ < <(box_in "${pop_w}x6+$pop_x+$((panel_top + 1))" "$panel_colour")
   [ "$covered" = 0 ] || fail "the popover covers ${covered} pixels of the panel's top"
-  [ -z "$shots" ] || cp "$shot" "$shots/plasma-$theme.png"
+  keep_shot "plasma-$theme"
 
   check_outside_click_closes 100 100
 

@@ -1,4 +1,12 @@
-# Sourced by the desktop tests: measures in the screenshot at $shot.
+# Sourced by the desktop tests after common.sh, with their arguments: the
+# program, then the tool that clicks at a point. Measures in the screenshot at
+# $shot; GLIMMERBOX_SHOTS names a folder to keep some of them in.
+program=$(realpath "$1")
+click_tool=${2:+$(realpath "$2")}
+shots=${GLIMMERBOX_SHOTS:+$(realpath "$GLIMMERBOX_SHOTS")}
+shot="$work/shot.png"
+keep_shot() { [ -z "$shots" ] || cp "$shot" "$shots/$1.png"; }
+click() { "$click_tool" "$1" "$2" "$width" "$height"; }
 
 # The colour (RRGGBB) of the pixel at x $1, y $2.
 pixel() {
@@ -59,6 +67,7 @@ check_quit() {
 as_desktop_user=()
 desktop_user_owns() {
   [ "$(id -u)" -eq 0 ] || return 0
+  chmod 755 "$work"
   as_desktop_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
   chown -R nobody "$@"
 }

@@ -10,15 +10,11 @@
 # On Wayland the item's menu offers Open, Start on Login and Quit, and the
 # wheel over the icon steps the level. Quit (the menu's, the button) ends the
 # program.
-# Usage: on_sway.sh <glimmerbox> <wayland-click> [<folder for screenshots>]
+# Usage: on_sway.sh <glimmerbox> <wayland-click>
 set -euo pipefail
-program=$(realpath "$1")
-click_tool=$(realpath "$2")
-shots=${3:+$(realpath "$3")}
 source "$(dirname "$0")/../shell/common.sh"
 source "$(dirname "$0")/../shell/screenshot.sh"
 logs=(sway.log out.log err.log)
-chmod 755 "$work"
 
 width=1280 height=800
 # Without the key service the popover carries the permission banner.
@@ -45,9 +41,7 @@ wait_for 10 test -s "$runtime/ready" || fail "sway did not start"
 read -r DISPLAY < "$runtime/ready"
 export DISPLAY WAYLAND_DISPLAY="$runtime/wayland-1"
 
-shot="$work/shot.png"
 screenshot() { grim -l 0 "$shot"; }
-click() { "$click_tool" "$1" "$2" "$width" "$height"; }
 
 run_program() {
   local platform=$1 expected_line=$2 home="$work/home-$1"
@@ -107,7 +101,7 @@ run_program() {
   near $((hud_x * 2 + hud_w)) "$width" 2 && near $((height - hud_y - hud_h)) 110 2 ||
     fail "the HUD at $hud_x,$hud_y is not centred 110 above the bottom"
   # The popover's level may reach the screen a frame after the HUD.
-  [ -n "$shots" ] && sleep 0.2 && screenshot && cp "$shot" "$shots/sway-${platform/xcb/xwayland}.png"
+  [ -z "$shots" ] || { sleep 0.2 && screenshot && keep_shot "sway-${platform/xcb/xwayland}"; }
 
   click $((pop_x + 108)) $((pop_y + 94))
   sleep 0.3
