@@ -25,21 +25,20 @@ expect() {
   local status=$1 output=$2 got=0
   shift 2
   "$program" "$@" > "$work/cli.out" 2> "$work/cli.err" || got=$?
-  [ "$got" = "$status" ] || fail "'$*' exited $got, not $status"
-  [ "$(cat "$work/cli.out")" = "$output" ] || fail "'$*' printed '$(cat "$work/cli.out")'"
+  [ "$got" = "$status" ] && [ "$(cat "$work/cli.out")" = "$output" ] ||
+    fail "'$*' exited $got, not $status, printing '$(cat "$work/cli.out")'"
 }
 saved() { grep -q "^Glimmerbox_Brightness=$1\$" "$work/config/Glimmerbox/Glimmerbox.conf"; }
 dimmed() { xrandr --verbose | grep -q "Brightness: 0.$1"; }
-# "id x y" of the first visible window of the program that is $1 wide.
-find_window() {
+# Whether the program shows a window $1 wide; "x y" of it in $work/window-$1.
+shows() {
   local id
   for id in $(xdotool search --onlyvisible --class glimmerbox 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id")"
-    [ "$WIDTH" != "$1" ] || { echo "$id $X $Y" && return 0; }
+    [ "$WIDTH" != "$1" ] || { echo "$X $Y" > "$work/window-$1" && return 0; }
   done
   return 1
 }
-shows() { find_window "$1" > "$work/window-$1"; }
 click_at() { xdotool mousemove "$1" "$2" click 1; }
 path=/org/glimmerbox/Glimmerbox
 call() { gdbus call --session -d org.glimmerbox.Glimmerbox -o "$path" -m "$@"; }
@@ -74,10 +73,10 @@ wait_for 10 shows 22 || fail "no tray icon"
 head -1 "$work/out.log" | grep -q '^\[DisplayManager\] Successfully loaded IOAVService symbols$' ||
   fail "the first line is not the display manager's success"
 
-read -r _ icon_x icon_y < "$work/window-22"
+read -r icon_x icon_y < "$work/window-22"
 click_at $((icon_x + 11)) $((icon_y + 11))
 wait_for 5 shows 280 || fail "the popover did not open"
-read -r _ pop_x pop_y < "$work/window-280"
+read -r pop_x pop_y < "$work/window-280"
 # The 50% preset: the second button of the preset row, 82 to 106 below the top.
 click_at $((pop_x + 108)) $((pop_y + 94))
 wait_for 2 saved 50 || fail "the defaults file does not hold 50"

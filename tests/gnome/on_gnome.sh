@@ -149,7 +149,6 @@ program_windows() {
 }
 
 # Whether the popover shows, painted, as $pop_x $pop_y $pop_w $pop_h.
-pop_x=0 pop_y=0 pop_w=0 pop_h=0
 popover_shown() {
   read -r pop_x pop_y pop_w pop_h < <(program_windows | grep "^[0-9-]* [0-9-]* 280 ")
   [ "$pop_w" = 280 ] || return 1
@@ -181,8 +180,7 @@ with_tray() {
   for entry in "Start on Login" Quit Open; do
     read -r x y w h < <(menu_entry_box "$entry") || fail "the icon's menu lacks $entry"
   done
-  click $((x + w / 2)) $((y + h / 2))
-  wait_for 5 popover_shown || fail "the popover did not open (windows: $(program_windows))"
+  check_click_opens $((x + w / 2)) $((y + h / 2))
   check_under_icon
   [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, not under the bar at $bar"
   # The menu fades out.

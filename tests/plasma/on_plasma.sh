@@ -131,14 +131,8 @@ run_theme() {
   wait_for 10 icon_shown || fail "no tray icon in the panel"
   check_contrast "${icon_w}x$icon_h+$icon_x+$icon_y" "$panel_colour" panel
 
-  click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
-  local pop_x pop_y pop_w pop_h
-  popover_shown() {
-    screenshot || return 1
-    read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$panel_top+0+0" "$wallpaper")
-    [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
-  }
-  wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  popover_shown() { popover_in "${width}x$panel_top+0+0" "$wallpaper"; }
+  check_click_opens $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
   [ $((pop_y + pop_h)) = "$panel_top" ] ||
     fail "the popover's bottom is at $((pop_y + pop_h)), not on the panel's top at $panel_top"
   check_under_icon
@@ -152,8 +146,7 @@ run_theme() {
 
   # Open again, the popover takes clicks above what caught the last one:
   # Quit, at its bottom right, ends the program.
-  click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
-  wait_for 5 popover_shown || fail "the popover did not open again"
+  check_click_opens $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
   click $((pop_x + pop_w - 30)) $((pop_y + pop_h - 20))
   check_quit "$program_pid"
   stop_desktop

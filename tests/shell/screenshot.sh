@@ -50,6 +50,21 @@ check_under_icon() {
     fail "the popover at x $pop_x..$((pop_x + pop_w)) is not under the icon at x $icon_x"
 }
 
+# Whether the popover shows in region $1 against colour $2, at $pop_x $pop_y
+# as $pop_w x $pop_h.
+pop_x=0 pop_y=0 pop_w=0 pop_h=0
+popover_in() {
+  screenshot || return 1
+  read -r pop_x pop_y pop_w pop_h < <(box_in "$1" "$2")
+  [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
+}
+
+# A click at x $1, y $2 must open the popover.
+check_click_opens() {
+  click "$1" "$2"
+  wait_for 5 popover_shown || fail "a click at $1,$2 did not open the popover (at $pop_x,$pop_y, ${pop_w}x$pop_h)"
+}
+
 # A click at x $1, y $2, on the desktop, must close the popover.
 check_outside_click_closes() {
   click "$1" "$2"

@@ -65,22 +65,16 @@ run_program() {
   check_contrast "${icon_w}x$bar+$icon_x+0" "$bar_colour" bar
 
   # The tray on D-Bus tells where it was clicked, not where its icon is.
-  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2)) pop_x pop_y pop_w pop_h
+  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2))
   # Measured below the bar; on Xwayland the popover's top covers the bar.
-  popover_shown() {
-    screenshot
-    read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$((height - bar))+0+$bar" "$desktop")
-    [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
-  }
-  click "$click_x" "$click_y"
-  wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  popover_shown() { popover_in "${width}x$((height - bar))+0+$bar" "$desktop"; }
+  check_click_opens "$click_x" "$click_y"
   # No press outside the program reaches a popup on the layer shell or under
   # Xwayland: one is caught for it.
   check_outside_click_closes 100 $((height - 100))
   # Right after an outside close, an icon's click counts as the one that closed it.
   sleep 0.3
-  click "$click_x" "$click_y"
-  wait_for 5 popover_shown || fail "the popover did not open again"
+  check_click_opens "$click_x" "$click_y"
   pop_y=$((pop_y + pop_h - popover_height))
   check_under_icon
   # On Wayland it goes next to the bar, on Xwayland (which sees no bar) at the click.
