@@ -79,18 +79,14 @@ wait_for 5 shows 280 || fail "the popover did not open"
 read -r pop_x pop_y < "$work/window-280"
 # The 50% preset: the second button of the preset row, 82 to 106 below the top.
 click_at $((pop_x + 108)) $((pop_y + 94))
-wait_for 2 saved 50 || fail "the defaults file does not hold 50"
 # No monitor answers DDC/CI on a virtual display: the level goes to the gamma
 # ramps, which xrandr reads back as a brightness.
-dimmed 50 || fail "the screen was not dimmed to 50"
+wait_for 2 saved 50 && dimmed 50 || fail "the 50% preset was not saved and shown on the screen"
 click_at $((icon_x + 11)) $((icon_y + 11))
 wait_for 2 eval '! shows 280' || fail "a click on the icon did not close the popover"
 sleep 0.6
 ! shows 280 || fail "the popover reopened after closing"
-(start_program) || fail "a second start did not exit 0"
-grep -q '^glimmerbox: already running; opened its popover$' "$work/err.log" ||
-  fail "the second start did not say it handed over"
-wait_for 2 shows 280 || fail "a second start did not open the popover"
+(start_program) && wait_for 2 shows 280 || fail "a second start did not open the first one's popover"
 
 spawn "$program" get --follow > "$work/follow" 2>&1
 follower=$spawned
