@@ -12,8 +12,8 @@ int main(void) {
   sd_bus_error error = SD_BUS_ERROR_NULL;
   if (pipe(ends) != 0 || sd_bus_open_user(&bus) < 0 ||
       sd_bus_call_method(bus, "org.kde.KWin", "/org/kde/KWin/ScreenShot2",
-                         "org.kde.KWin.ScreenShot2", "CaptureWorkspace", &error, NULL, "a{sv}h",
-                         0, ends[1]) < 0) {
+                         "org.kde.KWin.ScreenShot2", "CaptureWorkspace", &error, NULL, "a{sv}h", 0,
+                         ends[1]) < 0) {
     fprintf(stderr, "kwin-screenshot: %s\n", error.message ? error.message : "no bus");
     return 1;
   }
