@@ -9,15 +9,12 @@
 # - without it: the program says there is no tray and shows a notification, a
 #   second start shows the popover as a window near the top right, and
 #   enabling the extension brings the icon within 5 s.
-# Usage: on_gnome.sh <glimmerbox> [<folder for screenshots>]
+# Usage: on_gnome.sh <glimmerbox>
 set -euo pipefail
-program=$(realpath "$1")
-shots=${2:+$(realpath "$2")}
 here=$(dirname "$(realpath "$0")")
 source "$here/../shell/common.sh"
 source "$here/../shell/screenshot.sh"
 logs=(shell.log err.log)
-chmod 755 "$work"
 
 width=1920 height=1080
 appindicator=ubuntu-appindicators@ubuntu.com
@@ -38,15 +35,10 @@ private_bus session services
 private_bus system
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session-bus"
 
+# What JavaScript $1 gives in the shell, unquoted; fails if it throws.
 shell_eval() {
-  local reply
-  reply=$(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
-    --method org.gnome.Shell.Eval "$1" 2>/dev/null) || return 1
-  [[ $reply == "(true, '"* ]] || return 1
-  reply=${reply#"(true, '"}
-  reply=${reply%"')"}
-  reply=${reply#\"}
-  echo "${reply%\"}"
+  gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.gnome.Shell.Eval "$1" 2>/dev/null | sed -nE "s/^\(true, '\"?([^\"]*)\"?'\)$/\1/p; t; q 1"
 }
 
 # Starts the shell with the given extensions on; the keyfile settings backend
@@ -56,14 +48,12 @@ start_shell() {
   printf '[org/gnome/shell]\nenabled-extensions=[%s]\ndisable-user-extensions=false\n' \
     "$extensions" > "$home/.config/glib-2.0/settings/keyfile"
   chown --reference="$home" "$home/.config/glib-2.0/settings/keyfile"
-  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" XDG_SESSION_TYPE=wayland \
+  spawn env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$runtime" XDG_SESSION_TYPE=wayland \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
     DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system-bus" GSETTINGS_BACKEND=keyfile \
     NO_AT_BRIDGE=1 "${as_desktop_user[@]}" \
-    gnome-shell --headless --wayland --virtual-monitor "${width}x$height" \
-    > "$work/shell.log" 2>&1 &
-  shell_pid=$!
-  pids+=("$shell_pid")
+    gnome-shell --headless --wayland --virtual-monitor "${width}x$height" > "$work/shell.log" 2>&1
+  shell_pid=$spawned
   local x11
   wait_for 20 eval 'x11=$(shell_eval "global.context.unsafe_mode && GLib.getenv(\"DISPLAY\")")' &&
     [[ $x11 == :* ]] || fail "gnome-shell did not start"
@@ -94,10 +84,10 @@ bus_call() {
 }
 owned() { bus_call NameHasOwner "$1" | grep -q true; }
 
-# Stops process $1.
+# Stops the processes given.
 stop() {
-  kill "$1"
-  wait "$1" 2>/dev/null || true
+  kill "$@"
+  wait "$@" 2>/dev/null || true
 }
 
 shot="$home/shots/shot.png"
@@ -120,49 +110,33 @@ click() {
   })()" > /dev/null
 }
 
-# The box (x y width height) of the program's item in the top bar, from the
-# shell; nothing while the extension shows no item of this process.
-item_box() {
+# The box (x y width height) of the actor that JavaScript $1 finds in the
+# shell; fails while it is not on screen.
+actor_box() {
   shell_eval "(() => {
-    const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
-    const item = key && Main.panel.statusArea[key];
-    if (!item || !item.visible || item.width === 0)
+    const a = $1;
+    if (!a?.mapped || a.width === 0)
       return '';
-    const [x, y] = item.get_transformed_position();
-    return [x, y, item.width, item.height].map(Math.round).join(' ');
-  })()"
+    const [x, y] = a.get_transformed_position();
+    return [x, y, a.width, a.height].map(Math.round).join(' ');
+  })()" | grep .
 }
+# The program's item in the top bar, and the entry labelled $1 of its open menu.
+item() { echo "Object.entries(Main.panel.statusArea).find(([k]) => k.endsWith('Item-$program_pid-1'))?.[1]"; }
+item_box() { actor_box "$(item)"; }
+menu_entry_box() { actor_box "$(item)?.menu.isOpen && $(item).menu._getMenuItems().find(i => i.label?.text === '$1')"; }
 
-# The box (x y width height) of the entry labelled $2 in the open menu of the
-# item of process $1; nothing while it is not on screen.
-menu_entry_box() {
-  local box
-  box=$(shell_eval "(() => {
-    const key = Object.keys(Main.panel.statusArea).find(k => k.endsWith('Item-$1-1'));
-    const menu = key && Main.panel.statusArea[key].menu;
-    const entry = menu && menu.isOpen &&
-      menu._getMenuItems().find(i => i.label && i.label.text === '$2' && i.mapped);
-    if (!entry)
-      return '';
-    const [x, y] = entry.get_transformed_position();
-    return [x, y, entry.width, entry.height].map(Math.round).join(' ');
-  })()") && [ -n "$box" ] && echo "$box"
-}
-
-# Whether the item of process $1 shows an icon that stands out from the bar.
+# Whether the program's item shows an icon that stands out from the bar.
 icon_x=0 icon_w=0 icon_h=0 bar=0
 icon_shown() {
-  local box x y w h bar_colour contrast
-  box=$(item_box "$1") && [ -n "$box" ] || return 1
-  read -r x y w h <<< "$box"
-  [ "$h" = "$bar" ] || return 1
+  local x y w h bar_colour
+  read -r x y w h < <(item_box) && [ "$h" = "$bar" ] || return 1
   screenshot
   bar_colour=$(pixel $((x - 4)) 2)
   read -r icon_x _ icon_w icon_h < <(box_in "${w}x$h+$x+$y" "$bar_colour")
   # The extension's stand-in while it loads an icon is a row of three dots.
   [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$w" ] && [ "$icon_h" -ge 10 ] || return 1
-  contrast=$(contrast_in "${w}x$h+$x+$y" "$bar_colour" 20)
-  [ "${contrast:-0}" -ge 300 ] || fail "the icon stands out $contrast/100:1 from the bar, not 3:1"
+  check_contrast "${w}x$h+$x+$y" "$bar_colour" bar
 }
 
 # The program's windows on screen as "x y width height" lines, from the shell:
@@ -175,25 +149,21 @@ program_windows() {
 }
 
 # Whether the popover shows, painted, as $pop_x $pop_y $pop_w $pop_h.
-pop_x=0 pop_y=0 pop_w=0 pop_h=0
 popover_shown() {
   read -r pop_x pop_y pop_w pop_h < <(program_windows | grep "^[0-9-]* [0-9-]* 280 ")
   [ "$pop_w" = 280 ] || return 1
   screenshot
   [ "$(pixel $((pop_x + pop_w / 2)) $((pop_y + pop_h / 2)))" != "$desktop" ]
 }
-popover_gone() { ! program_windows | grep -q " 280 "; }
 
 # The program's own settings and runtime folders, kept across its starts.
-mkdir -p "$work/program/config" "$work/program/runtime"
-chmod 700 "$work/program/runtime"
+program_dirs "$work/program"
 as_program=(env XDG_CONFIG_HOME="$work/program/config" XDG_RUNTIME_DIR="$work/program/runtime")
 
 # Starts the first copy of the program in the background as $program_pid.
 start_first() {
-  "${as_program[@]}" "$program" > "$work/out.log" 2> "$work/err.log" &
-  program_pid=$!
-  pids+=("$program_pid")
+  spawn "${as_program[@]}" "$program" > "$work/out.log" 2> "$work/err.log"
+  program_pid=$spawned
   wait_for 10 grep -q "showing on X11" "$work/err.log" || fail "did not choose Xwayland"
 }
 
@@ -202,26 +172,22 @@ with_tray() {
   echo "with the AppIndicator extension:"
   start_shell "$appindicator"
   start_first
-  wait_for 10 icon_shown "$program_pid" ||
-    fail "no icon in the top bar (item $(item_box "$program_pid"), icon x $icon_x width $icon_w)"
+  wait_for 10 icon_shown || fail "no icon in the top bar (item $(item_box), icon x $icon_x width $icon_w)"
 
   # The extension opens an item's menu on a click, the popover on its Open.
   click $((icon_x + icon_w / 2)) $((bar / 2))
-  wait_for 5 menu_entry_box "$program_pid" Open > /dev/null || fail "a click on the icon opened no menu with Open"
-  menu_entry_box "$program_pid" "Start on Login" > /dev/null && menu_entry_box "$program_pid" Quit > /dev/null ||
-    fail "the icon's menu lacks Start on Login or Quit"
-  read -r x y w h < <(menu_entry_box "$program_pid" Open)
-  click $((x + w / 2)) $((y + h / 2))
-  wait_for 5 popover_shown || fail "the popover did not open (windows: $(program_windows))"
+  wait_for 5 menu_entry_box Open > /dev/null || fail "a click on the icon opened no menu with Open"
+  for entry in "Start on Login" Quit Open; do
+    read -r x y w h < <(menu_entry_box "$entry") || fail "the icon's menu lacks $entry"
+  done
+  check_click_opens $((x + w / 2)) $((y + h / 2))
   check_under_icon
   [ "$pop_y" = "$bar" ] || fail "the popover's top is at $pop_y, not under the bar at $bar"
   # The menu fades out.
-  [ -z "$shots" ] || { sleep 0.5 && screenshot && cp "$shot" "$shots/gnome-appindicator.png"; }
+  [ -z "$shots" ] || { sleep 0.5 && screenshot && keep_shot gnome-appindicator; }
 
-  click $((width / 3)) $((height * 2 / 3))
-  wait_for 3 popover_gone || fail "a click on the desktop left the popover open"
-  stop "$program_pid"
-  stop "$shell_pid"
+  check_outside_click_closes $((width / 3)) $((height * 2 / 3))
+  stop "$program_pid" "$shell_pid"
 }
 
 without_tray() {
@@ -240,17 +206,16 @@ without_tray() {
   wait_for 5 popover_shown || fail "a second start showed no popover (windows: $(program_windows))"
   [ $((width - pop_x - pop_w)) -le 100 ] && [ $((pop_y - bar)) -le 100 ] ||
     fail "the popover window at $pop_x,$pop_y is not near the top right"
-  [ -n "$shots" ] && cp "$shot" "$shots/gnome-no-tray.png"
+  keep_shot gnome-no-tray
 
   # The extension also adopts items it finds on the bus; the program must
   # still announce itself to the tray that came.
   watch_bus "type='method_call',member='RegisterStatusNotifierItem'"
   shell_eval "Main.extensionManager.enableExtension('$appindicator')" > /dev/null
-  wait_for 5 icon_shown "$program_pid" || fail "enabling the extension brought no icon within 5 s"
+  wait_for 5 icon_shown || fail "enabling the extension brought no icon within 5 s"
   wait_for 5 grep -q "member=RegisterStatusNotifierItem" "$work/bus.log" ||
     fail "the program did not announce its item to the tray that came"
-  stop "$program_pid"
-  stop "$shell_pid"
+  stop "$program_pid" "$shell_pid"
 }
 
 with_tray

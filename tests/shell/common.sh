@@ -26,6 +26,12 @@ if [[ $- == *e* ]]; then
   trap 'fail "line $LINENO: $BASH_COMMAND (status $?)"' ERR
 fi
 
+# Runs the command in the background, stopped with the test, as $spawned.
+spawn() { "$@" & spawned=$!; pids+=("$spawned"); }
+
+# Folders for the program's settings and runtime under $1.
+program_dirs() { mkdir -p "$1/config" && mkdir -p -m 700 "$1/runtime"; }
+
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {
   local deadline=$(($(date +%s%3N) + $1 * 1000)); shift
@@ -55,8 +61,7 @@ private_bus() {
   </policy>
 </busconfig>
 BUS
-  dbus-daemon --config-file="$work/$1.conf" --nofork > /dev/null 2>&1 &
-  pids+=($!)
+  spawn dbus-daemon --config-file="$work/$1.conf" --nofork > /dev/null 2>&1
   wait_for 5 test -S "$work/$1-bus" || fail "no $1 bus"
   chmod 777 "$work/$1-bus"
 }
@@ -67,13 +72,11 @@ start_headless_desktop() {
   eval "$("$(dirname "${BASH_SOURCE[0]}")/../../scripts/headless-desktop" "$@")" ||
     fail "the headless desktop did not start"
   pids+=($HEADLESS_DESKTOP_PIDS)
-  mkdir -p "$work/config" "$work/runtime"
-  chmod 700 "$work/runtime"
+  program_dirs "$work"
 }
 
 # Records the session bus's messages that match $1 in $work/bus.log.
 watch_bus() {
-  dbus-monitor "$1" > "$work/bus.log" 2>&1 &
-  pids+=($!)
+  spawn dbus-monitor "$1" > "$work/bus.log" 2>&1
   wait_for 5 grep -q NameAcquired "$work/bus.log" || fail "dbus-monitor did not start"
 }

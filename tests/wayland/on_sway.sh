@@ -10,15 +10,11 @@
 # On Wayland the item's menu offers Open, Start on Login and Quit, and the
 # wheel over the icon steps the level. Quit (the menu's, the button) ends the
 # program.
-# Usage: on_sway.sh <glimmerbox> <wayland-click> [<folder for screenshots>]
+# Usage: on_sway.sh <glimmerbox> <wayland-click>
 set -euo pipefail
-program=$(realpath "$1")
-click_tool=$(realpath "$2")
-shots=${3:+$(realpath "$3")}
 source "$(dirname "$0")/../shell/common.sh"
 source "$(dirname "$0")/../shell/screenshot.sh"
 logs=(sway.log out.log err.log)
-chmod 755 "$work"
 
 width=1280 height=800
 # Without the key service the popover carries the permission banner.
@@ -39,29 +35,24 @@ bar {
   tray_output *
 }
 SWAY
-env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-  WLR_RENDERER=pixman "${as_desktop_user[@]}" sway -c "$work/sway.conf" > "$work/sway.log" 2>&1 &
-pids+=($!)
+spawn env XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+  WLR_RENDERER=pixman "${as_desktop_user[@]}" sway -c "$work/sway.conf" > "$work/sway.log" 2>&1
 wait_for 10 test -s "$runtime/ready" || fail "sway did not start"
 read -r DISPLAY < "$runtime/ready"
 export DISPLAY WAYLAND_DISPLAY="$runtime/wayland-1"
 
-shot="$work/shot.png"
 screenshot() { grim -l 0 "$shot"; }
-click() { "$click_tool" "$width" "$height" "$1" "$2"; }
 
 run_program() {
   local platform=$1 expected_line=$2 home="$work/home-$1"
   echo "on $platform:"
-  mkdir -p "$home/config" "$home/runtime"
-  chmod 700 "$home/runtime"
-  env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
-    QT_QPA_PLATFORM="${platform/wayland/}" "$program" > "$work/out.log" 2> "$work/err.log" &
-  local program_pid=$!
-  pids+=("$program_pid")
+  program_dirs "$home"
+  spawn env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+    QT_QPA_PLATFORM="${platform/wayland/}" "$program" > "$work/out.log" 2> "$work/err.log"
+  local program_pid=$spawned
   wait_for 10 grep -q "$expected_line" "$work/err.log" || fail "did not say \"$expected_line\""
 
-  local desktop bar bar_colour icon_x icon_w contrast
+  local desktop bar bar_colour icon_x icon_w
   icon_shown() {
     screenshot
     desktop=$(pixel 5 $((height - 5)))
@@ -71,27 +62,19 @@ run_program() {
     [ "$icon_w" -ge 8 ] && [ "$icon_w" -le "$bar" ]
   }
   wait_for 10 icon_shown || fail "no tray icon in the bar"
-  contrast=$(contrast_in "${icon_w}x$bar+$icon_x+0" "$bar_colour" 20)
-  [ "${contrast:-0}" -ge 300 ] || fail "the icon stands out $contrast/100:1 from the bar, not 3:1"
+  check_contrast "${icon_w}x$bar+$icon_x+0" "$bar_colour" bar
 
   # The tray on D-Bus tells where it was clicked, not where its icon is.
-  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2)) pop_x pop_y pop_w pop_h
+  local click_x=$((icon_x + icon_w / 2)) click_y=$((bar / 2))
   # Measured below the bar; on Xwayland the popover's top covers the bar.
-  popover_shown() {
-    screenshot
-    read -r pop_x pop_y pop_w pop_h < <(box_in "${width}x$((height - bar))+0+$bar" "$desktop")
-    [ "$pop_w" = 280 ] && [ "$pop_h" -ge 100 ]
-  }
-  click "$click_x" "$click_y"
-  wait_for 5 popover_shown || fail "the popover did not open (box $pop_x $pop_y ${pop_w}x$pop_h)"
+  popover_shown() { popover_in "${width}x$((height - bar))+0+$bar" "$desktop"; }
+  check_click_opens "$click_x" "$click_y"
   # No press outside the program reaches a popup on the layer shell or under
   # Xwayland: one is caught for it.
-  click 100 $((height - 100))
-  wait_for 3 eval '! popover_shown' || fail "a click on the desktop did not close the popover"
+  check_outside_click_closes 100 $((height - 100))
   # Right after an outside close, an icon's click counts as the one that closed it.
   sleep 0.3
-  click "$click_x" "$click_y"
-  wait_for 5 popover_shown || fail "the popover did not open again"
+  check_click_opens "$click_x" "$click_y"
   pop_y=$((pop_y + pop_h - popover_height))
   check_under_icon
   # On Wayland it goes next to the bar, on Xwayland (which sees no bar) at the click.
@@ -112,7 +95,7 @@ run_program() {
   near $((hud_x * 2 + hud_w)) "$width" 2 && near $((height - hud_y - hud_h)) 110 2 ||
     fail "the HUD at $hud_x,$hud_y is not centred 110 above the bottom"
   # The popover's level may reach the screen a frame after the HUD.
-  [ -n "$shots" ] && sleep 0.2 && screenshot && cp "$shot" "$shots/sway-${platform/xcb/xwayland}.png"
+  [ -z "$shots" ] || { sleep 0.2 && screenshot && keep_shot "sway-${platform/xcb/xwayland}"; }
 
   click $((pop_x + 108)) $((pop_y + 94))
   sleep 0.3
