@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -13,6 +14,11 @@ class GammaControl {
 
   // The outputs lit now, read afresh on every call.
   virtual std::vector<std::uint32_t> outputs() = 0;
+
+  // The name of an output the last outputs() listed, as the Qt screen that
+  // shows it calls itself (QScreen::name()): the XRandR output on X11, the
+  // wl_output's name on Wayland, the connector on GNOME. Empty when unknown.
+  virtual std::string outputName(std::uint32_t output) = 0;
 
   // Gives `output` a linear ramp from black to `fraction` (clamped to 0–1)
   // of full scale; 1 means not dimmed. True when the output took it.

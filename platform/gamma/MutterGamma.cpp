@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/gamma/GammaRamp.h"
@@ -20,6 +21,7 @@ constexpr const char* kService = "org.gnome.Mutter.DisplayConfig";
 constexpr const char* kPath = "/org/gnome/Mutter/DisplayConfig";
 constexpr const char* kInterface = "org.gnome.Mutter.DisplayConfig";
 constexpr int kNoMode = -1;
+constexpr int kNoCrtc = -1;
 
 using Ramp = QList<quint16>;
 
@@ -27,12 +29,13 @@ struct Ramps {
   Ramp red, green, blue;
 };
 
-// What GetResources says: its serial, which SetCrtcGamma must quote, and the
-// CRTCs that show a mode.
+// What GetResources says: its serial, which SetCrtcGamma must quote, the
+// CRTCs that show a mode, and the connector each CRTC drives.
 struct Resources {
   bool answered = false;
   uint serial = 0;
   std::vector<std::uint32_t> activeCrtcs;
+  std::map<std::uint32_t, std::string> connectors;
 };
 
 QDBusMessage call(const char* method, const QList<QVariant>& arguments = {}) {
@@ -45,14 +48,40 @@ bool succeeded(const QDBusMessage& reply, qsizetype arguments) {
   return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() >= arguments;
 }
 
+// Each output is (u id, x winsys id, i current CRTC, au possible CRTCs,
+// s connector, au modes, au clones, a{sv} properties); CRTC -1 means none.
+// Of clones, the first listed names the CRTC.
+std::map<std::uint32_t, std::string> readConnectors(const QDBusArgument& outputs) {
+  std::map<std::uint32_t, std::string> connectors;
+  outputs.beginArray();
+  while (!outputs.atEnd()) {
+    uint id = 0;
+    qlonglong winsysId = 0;
+    int crtc = kNoCrtc;
+    QList<uint> possibleCrtcs, modes, clones;
+    QString connector;
+    QVariantMap properties;
+    outputs.beginStructure();
+    outputs >> id >> winsysId >> crtc >> possibleCrtcs >> connector >> modes >> clones >>
+        properties;
+    outputs.endStructure();
+    if (crtc != kNoCrtc) {
+      connectors.try_emplace(static_cast<std::uint32_t>(crtc), connector.toStdString());
+    }
+  }
+  outputs.endArray();
+  return connectors;
+}
+
 // Each CRTC is (u id, x winsys id, i x, i y, i width, i height, i mode,
 // u transform, au transforms, a{sv} properties); mode -1 means off.
 Resources readResources() {
   const QDBusMessage reply = call("GetResources");
-  if (!succeeded(reply, 2)) {
+  if (!succeeded(reply, 3)) {
     return {};
   }
-  Resources resources{true, reply.arguments()[0].toUInt(), {}};
+  Resources resources{true, reply.arguments()[0].toUInt(), {}, {}};
+  resources.connectors = readConnectors(reply.arguments()[2].value<QDBusArgument>());
   const QDBusArgument crtcs = reply.arguments()[1].value<QDBusArgument>();
   crtcs.beginArray();
   while (!crtcs.atEnd()) {
@@ -104,6 +133,7 @@ Ramp rampOf(qsizetype size, double fraction) {
 
 struct MutterGamma::Impl {
   std::map<std::uint32_t, Ramps> originalRamps;
+  std::map<std::uint32_t, std::string> connectors;  // As the last listing found them.
   RunOnQuit restoreOnQuit{[this] { restore(originalRamps); }};
 
   // Puts the given CRTCs' saved ramps back and forgets them.
@@ -142,7 +172,16 @@ MutterGamma::MutterGamma(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 MutterGamma::~MutterGamma() { restore(); }
 
-std::vector<std::uint32_t> MutterGamma::outputs() { return readResources().activeCrtcs; }
+std::vector<std::uint32_t> MutterGamma::outputs() {
+  Resources resources = readResources();
+  impl_->connectors = std::move(resources.connectors);
+  return resources.activeCrtcs;
+}
+
+std::string MutterGamma::outputName(std::uint32_t output) {
+  const auto found = impl_->connectors.find(output);
+  return found != impl_->connectors.end() ? found->second : "";
+}
 
 bool MutterGamma::setBrightness(std::uint32_t output, double fraction) {
   if (fraction >= 1.0) {

@@ -14,6 +14,7 @@ namespace {
 class NoGamma : public GammaControl {
  public:
   std::vector<std::uint32_t> outputs() override { return {}; }
+  std::string outputName(std::uint32_t) override { return ""; }
   bool setBrightness(std::uint32_t, double) override { return false; }
 };
 

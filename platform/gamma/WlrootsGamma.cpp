@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/gamma/GammaRamp.h"
@@ -16,12 +17,13 @@
 namespace platform {
 namespace {
 
-constexpr std::uint32_t kOutputVersion = 3;  // The first with wl_output.release.
+constexpr std::uint32_t kOutputVersion = 4;  // The first to tell the output's name.
 constexpr std::uint32_t kChannels = 3;
 
 struct Output {
   wl_output* output = nullptr;
   std::uint32_t version = 0;
+  std::string name{};  // Empty from a wl_output older than version 4.
   zwlr_gamma_control_v1* control = nullptr;
   std::uint32_t rampSize = 0;
   bool failed = false;
@@ -36,6 +38,17 @@ void letGo(Output& output) {
   output.rampSize = 0;
   output.failed = false;
 }
+
+// Of the output's description only its name matters here.
+void geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+              std::int32_t, const char*, const char*, std::int32_t) {}
+void mode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void done(void*, wl_output*) {}
+void scale(void*, wl_output*, std::int32_t) {}
+void named(void* data, wl_output*, const char* name) { static_cast<Output*>(data)->name = name; }
+void description(void*, wl_output*, const char*) {}
+
+constexpr wl_output_listener outputListener{&geometry, &mode, &done, &scale, &named, &description};
 
 // The three ramps one after the other in a memory file, as
 // set_gamma takes them; -1 when the file cannot be made.
@@ -59,6 +72,7 @@ struct WlrootsGamma::Impl {
   wl_registry* registry = nullptr;
   zwlr_gamma_control_manager_v1* manager = nullptr;
   std::map<std::uint32_t, Output> outputs;
+  bool outputsBound = false;  // By the last round trip; their names come in the next.
   RunOnQuit letGoOnQuit{[this] { letGoOfAll(); }};
 
   ~Impl() {
@@ -90,9 +104,11 @@ struct WlrootsGamma::Impl {
     auto* self = static_cast<Impl*>(data);
     if (std::strcmp(interface, wl_output_interface.name) == 0) {
       const std::uint32_t bound = std::min(version, kOutputVersion);
-      self->outputs[name] = Output{
+      Output& output = self->outputs[name] = Output{
           static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, bound)),
           bound};
+      wl_output_add_listener(output.output, &outputListener, &output);
+      self->outputsBound = true;
     } else if (std::strcmp(interface, zwlr_gamma_control_manager_v1_interface.name) == 0) {
       self->manager = static_cast<zwlr_gamma_control_manager_v1*>(
           wl_registry_bind(registry, name, &zwlr_gamma_control_manager_v1_interface, 1));
@@ -131,6 +147,17 @@ struct WlrootsGamma::Impl {
   static constexpr zwlr_gamma_control_v1_listener controlListener{&rampSize, &failed};
 
   bool roundtrip() { return wl_display_roundtrip(display) >= 0; }
+
+  // Round trips until the outputs plugged meanwhile have said their names.
+  bool sync() {
+    do {
+      outputsBound = false;
+      if (!roundtrip()) {
+        return false;
+      }
+    } while (outputsBound);
+    return true;
+  }
 
   // Takes the output's gamma if this client does not hold it yet; true when
   // it is held and its ramp size known.
@@ -181,7 +208,7 @@ std::unique_ptr<WlrootsGamma> WlrootsGamma::connect(const std::string& displayNa
   }
   impl->registry = wl_display_get_registry(impl->display);
   wl_registry_add_listener(impl->registry, &Impl::registryListener, impl.get());
-  if (!impl->roundtrip() || impl->manager == nullptr) {
+  if (!impl->sync() || impl->manager == nullptr) {
     return nullptr;
   }
   return std::unique_ptr<WlrootsGamma>(new WlrootsGamma(std::move(impl)));
@@ -193,12 +220,17 @@ WlrootsGamma::~WlrootsGamma() = default;
 
 std::vector<std::uint32_t> WlrootsGamma::outputs() {
   std::vector<std::uint32_t> names;
-  impl_->roundtrip();  // Outputs plugged or unplugged since the last call.
+  impl_->sync();  // Outputs plugged or unplugged since the last call.
   impl_->eraseGoneOutputs();
   for (const auto& [name, output] : impl_->outputs) {
     names.push_back(name);
   }
   return names;
+}
+
+std::string WlrootsGamma::outputName(std::uint32_t output) {
+  const auto found = impl_->outputs.find(output);
+  return found != impl_->outputs.end() && !found->second.gone ? found->second.name : "";
 }
 
 bool WlrootsGamma::setBrightness(std::uint32_t output, double fraction) {

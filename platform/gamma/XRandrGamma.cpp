@@ -70,6 +70,20 @@ bool applyRamp(Display* display, RRCrtc crtc, const Ramp& ramp) {
   return !trap.failed();
 }
 
+// The first connected output the CRTC drives: the one Qt names the screen after.
+std::string connectedOutputName(Display* display, XRRScreenResources* resources,
+                                const XRRCrtcInfo& crtc) {
+  std::string name;
+  for (int i = 0; i < crtc.noutput && name.empty(); ++i) {
+    XRROutputInfo* output = XRRGetOutputInfo(display, resources, crtc.outputs[i]);
+    if (output != nullptr && output->connection == RR_Connected) {
+      name.assign(output->name, static_cast<std::size_t>(output->nameLen));
+    }
+    XRRFreeOutputInfo(output);
+  }
+  return name;
+}
+
 }  // namespace
 
 struct XRandrGamma::Impl {
@@ -77,6 +91,7 @@ struct XRandrGamma::Impl {
   Display* display = nullptr;
   bool triedToConnect = false;
   std::map<RRCrtc, Ramp> originalRamps;
+  std::map<RRCrtc, std::string> names;  // Of the CRTCs the last listing found lit.
   RunOnQuit restoreOnQuit{[this] { restoreAll(); }};
 
   Display* connection() {
@@ -87,8 +102,10 @@ struct XRandrGamma::Impl {
     return display;
   }
 
+  // The CRTCs that show a mode, naming each one on the way.
   std::vector<RRCrtc> activeCrtcs() {
     std::vector<RRCrtc> active;
+    names.clear();
     Display* x = connection();
     if (x == nullptr) {
       return active;
@@ -102,6 +119,7 @@ struct XRandrGamma::Impl {
       XRRCrtcInfo* info = XRRGetCrtcInfo(x, resources, resources->crtcs[i]);
       if (info != nullptr && info->mode != None) {
         active.push_back(resources->crtcs[i]);
+        names[resources->crtcs[i]] = connectedOutputName(x, resources, *info);
       }
       XRRFreeCrtcInfo(info);
     }
@@ -150,6 +168,11 @@ XRandrGamma::~XRandrGamma() {
 std::vector<std::uint32_t> XRandrGamma::outputs() {
   const std::vector<RRCrtc> crtcs = impl_->activeCrtcs();
   return {crtcs.begin(), crtcs.end()};
+}
+
+std::string XRandrGamma::outputName(std::uint32_t output) {
+  const auto found = impl_->names.find(output);
+  return found != impl_->names.end() ? found->second : "";
 }
 
 bool XRandrGamma::setBrightness(std::uint32_t output, double fraction) {

@@ -8,8 +8,9 @@
 namespace platform {
 
 // Software dimming on X11: the outputs are the CRTCs that show a mode (ids
-// are RandR CRTC ids), each dimmed through its gamma ramp. The ramps as they
-// were before the first change are put back when the application quits
+// are RandR CRTC ids; each is named after the first connected output it
+// drives), each dimmed through its gamma ramp. The ramps as they were before
+// the first change are put back when the application quits
 // (QCoreApplication::aboutToQuit, which termination signals reach through
 // TerminationSignals.h) or this object is destroyed. Without an X display
 // (headless, Wayland without XWayland) there are no outputs, and that is not
@@ -24,6 +25,7 @@ class XRandrGamma : public GammaControl {
   XRandrGamma& operator=(const XRandrGamma&) = delete;
 
   std::vector<std::uint32_t> outputs() override;
+  std::string outputName(std::uint32_t output) override;
   // False without X, for an id that is not a CRTC with a gamma ramp, or
   // when the server refuses the ramp.
   bool setBrightness(std::uint32_t output, double fraction) override;

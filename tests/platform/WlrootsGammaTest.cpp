@@ -18,26 +18,33 @@ std::mutex outputsMutex;  // The test reads the outputs from its own thread.
 
 // A compositor with two outputs and gamma control, on a thread of its own.
 // Records each output's ramps and how many controls hold it; output 0 can be
-// held by "another client", output 1 unplugged.
+// held by "another client", output 1 (a wl_output too old to say its name)
+// unplugged and plugged again as a new one.
 class GammaCompositor {
  public:
   struct Output {
     wl_global* global = nullptr;
+    const char* name = "";
     bool heldByOther = false;
-    std::vector<std::uint16_t> ramps;  // Red, green, blue.
+    std::vector<std::uint16_t> ramps{};  // Red, green, blue.
     int controls = 0;
   };
 
   GammaCompositor() {
-    for (Output& output : outputs_) {
-      output.global = wl_global_create(display_, &wl_output_interface, 3, &output, &bindOutput);
-    }
+    outputs_[0].global =
+        wl_global_create(display_, &wl_output_interface, 4, &outputs_[0], &bindOutput);
+    outputs_[1].global =
+        wl_global_create(display_, &wl_output_interface, 3, &outputs_[1], &bindOutput);
     wl_global_create(display_, &zwlr_gamma_control_manager_v1_interface, 1, nullptr, &bindManager);
     // Globals may change only on this thread: the unplug waits for its turn.
     thread_ = std::thread([this] {
       while (!stop_) {
         wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
-        if (unplug_ && !unplugged_) wl_global_remove(outputs_[1].global), unplugged_ = true;
+        if (unplug_ && !unplugged_) {
+          wl_global_remove(outputs_[1].global);
+          wl_global_create(display_, &wl_output_interface, 4, &outputs_[1], &bindOutput);
+          unplugged_ = true;
+        }
         wl_display_flush_clients(display_);
       }
     });
@@ -53,7 +60,7 @@ class GammaCompositor {
     std::lock_guard lock(outputsMutex);
     return outputs_[index];
   }
-  void holdOutput0AndUnplugOutput1() {
+  void holdOutput0AndReplugOutput1() {
     {
       std::lock_guard lock(outputsMutex);
       outputs_[0].heldByOther = true;
@@ -76,6 +83,9 @@ class GammaCompositor {
   static void bindOutput(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
     static const struct wl_output_interface requests { &destroy };
     bind(client, &wl_output_interface, version, id, &requests, data);
+    if (version >= WL_OUTPUT_NAME_SINCE_VERSION) {
+      wl_output_send_name(wl_client_get_object(client, id), static_cast<Output*>(data)->name);
+    }
   }
   static void bindManager(wl_client* client, void*, std::uint32_t, std::uint32_t id) {
     static const struct zwlr_gamma_control_manager_v1_interface requests { &getControl, &destroy };
@@ -113,13 +123,14 @@ class GammaCompositor {
     --static_cast<Output*>(wl_resource_get_user_data(control))->controls;
   }
 
-  Output outputs_[2];
+  Output outputs_[2]{{.name = "DP-1"}, {.name = "HDMI-A-1"}};
   std::atomic<bool> unplug_{false}, unplugged_{false}, stop_{false};
   std::thread thread_;
 };
 
 // Holding an output's gamma keeps night-light programs from it, so it is
 // held only while dimmed; the compositor restores the ramps on letting go.
+// An output is listed with its name, even one plugged in just before.
 TEST(WlrootsGamma, HoldsEachOutputsGammaOnlyWhileDimmedAndRefusesOutputsItCannotDim) {
   std::string runtime = ::testing::TempDir() + "/gamma-XXXXXX";
   ::setenv("XDG_RUNTIME_DIR", ::mkdtemp(runtime.data()), 1);
@@ -128,6 +139,8 @@ TEST(WlrootsGamma, HoldsEachOutputsGammaOnlyWhileDimmedAndRefusesOutputsItCannot
   ASSERT_NE(gamma, nullptr);
   const std::vector<std::uint32_t> displays = gamma->outputs();
   ASSERT_EQ(displays.size(), 2u);
+  EXPECT_EQ(gamma->outputName(displays[0]), "DP-1");
+  EXPECT_EQ(gamma->outputName(displays[1]), "");
   // Then a round trip: the compositor has seen every request.
   const auto setAll = [&](double fraction) {
     for (std::uint32_t output : displays) EXPECT_TRUE(gamma->setBrightness(output, fraction));
@@ -153,8 +166,11 @@ TEST(WlrootsGamma, HoldsEachOutputsGammaOnlyWhileDimmedAndRefusesOutputsItCannot
   EXPECT_EQ(compositor.output(0).controls + compositor.output(1).controls, 0);
 
   gamma = platform::WlrootsGamma::connect(compositor.socket);
-  compositor.holdOutput0AndUnplugOutput1();
-  EXPECT_EQ(gamma->outputs(), std::vector{displays[0]});
+  compositor.holdOutput0AndReplugOutput1();
+  const std::vector<std::uint32_t> replugged = gamma->outputs();
+  ASSERT_EQ(replugged.size(), 2u);
+  EXPECT_EQ(replugged[0], displays[0]);
+  EXPECT_EQ(gamma->outputName(replugged[1]), "HDMI-A-1") << "named as soon as listed";
   EXPECT_FALSE(gamma->setBrightness(displays[0], 0.5));
   EXPECT_FALSE(gamma->setBrightness(displays[1], 0.5));
 }

@@ -96,4 +96,12 @@ TEST_F(XRandrGamma, DimsEachActiveCrtcAndRestoresTheFirstRampWhenTerminatedBySig
       ::testing::ExitedWithCode(kRestored), "");
 }
 
+// Qt names Xvfb's screen after its only output.
+TEST_F(XRandrGamma, NamesEachCrtcAfterItsConnectedOutput) {
+  platform::XRandrGamma gamma(xvfb());
+  gamma.outputs();
+  EXPECT_EQ(gamma.outputName(crtc_), "screen");
+  EXPECT_EQ(gamma.outputName(0x1fffff), "");
+}
+
 }  // namespace

@@ -22,7 +22,7 @@ struct FakeDdcBuses : platform::DdcBuses {
   std::int32_t status = 0;
 };
 
-// Lit outputs, and each fraction set on one.
+// Lit outputs, their names, and each fraction set on one.
 struct FakeGamma : platform::GammaControl {
   struct Applied {
     std::uint32_t output;
@@ -31,12 +31,16 @@ struct FakeGamma : platform::GammaControl {
   };
 
   std::vector<std::uint32_t> outputs() override { return lit; }
+  std::string outputName(std::uint32_t output) override {
+    return names.contains(output) ? names[output] : "";
+  }
   bool setBrightness(std::uint32_t output, double fraction) override {
     applied.push_back({output, fraction});
     return true;
   }
 
   std::vector<std::uint32_t> lit;
+  std::map<std::uint32_t, std::string> names;
   std::vector<Applied> applied;
 };
 
