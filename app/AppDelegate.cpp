@@ -6,6 +6,7 @@
 #include "display/LevelText.h"
 #include "hud/BrightnessHUD.h"
 #include "platform/desktop/DesktopNotification.h"
+#include "platform/screens/Screens.h"
 
 namespace {
 
@@ -36,7 +37,10 @@ AppDelegate::Components AppDelegate::Components::system() {
   return Components{
       .displayManager = DisplayManager::shared(),
       .keyboardInterceptor = KeyboardInterceptor::shared(),
-      .showHud = [hud = BrightnessHUD::shared()](std::int64_t level) { hud->show(level); },
+      .showHud = [hud = BrightnessHUD::shared()](
+                     std::int64_t level,
+                     const std::string& outputName) { hud->show(level, outputName); },
+      .outputUnderPointer = [] { return platform::systemScreens()->outputUnderPointer(); },
       .makeStatusItem = platform::makeSystemStatusItem,
       .reportNoTray = reportNoTrayToUser,
       .makePopover = platform::makePopoverWindow,
@@ -50,6 +54,7 @@ AppDelegate::AppDelegate(Components components)
     : displayManager_(std::move(components.displayManager)),
       keyboardInterceptor_(std::move(components.keyboardInterceptor)),
       showHud_(std::move(components.showHud)),
+      outputUnderPointer_(std::move(components.outputUnderPointer)),
       makeStatusItem_(std::move(components.makeStatusItem)),
       reportNoTray_(std::move(components.reportNoTray)),
       makePopover_(std::move(components.makePopover)),
@@ -155,7 +160,7 @@ void AppDelegate::connectLevelCallback() {
 
 void AppDelegate::setBrightnessLevel(std::int64_t level) {
   displayManager_->setBrightness(level);
-  showHud_(displayManager_->currentBrightness);
+  showHud_(displayManager_->currentBrightness, {});
 }
 
 std::int64_t AppDelegate::brightnessLevel() const { return displayManager_->currentBrightness; }
@@ -164,10 +169,31 @@ void AppDelegate::addLevelObserver(std::function<void(std::int64_t level)> obser
   levelObservers_.push_back(std::move(observer));
 }
 
+// The display under the pointer alone, where the session tells which one
+// that is; else every display.
 void AppDelegate::didChangeBrightness(bool isUp, bool isFineGrained) {
-  std::int64_t step = isFineGrained ? fineStep : coarseStep;
-  displayManager_->stepBrightness(isUp ? step : -step);
-  showHud_(displayManager_->currentBrightness);
+  const std::int64_t step = isFineGrained ? fineStep : coarseStep;
+  const std::int64_t delta = isUp ? step : -step;
+  if (std::optional<ControlledDisplay> display = displayUnderPointer()) {
+    displayManager_->stepBrightness(display->id, delta);
+    showHud_(displayManager_->currentBrightness, display->outputName);
+    return;
+  }
+  displayManager_->stepBrightness(delta);
+  showHud_(displayManager_->currentBrightness, {});
+}
+
+std::optional<ControlledDisplay> AppDelegate::displayUnderPointer() const {
+  if (!displayManager_->levelsPerDisplay() || !outputUnderPointer_) {
+    return std::nullopt;
+  }
+  const std::optional<std::string> output = outputUnderPointer_();
+  for (const ControlledDisplay& display : displayManager_->displays()) {
+    if (output && display.outputName == *output) {
+      return display;
+    }
+  }
+  return std::nullopt;
 }
 
 void AppDelegate::didUpdatePermissionStatus(bool isTrusted) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "display/DisplayManager.h"
@@ -26,8 +28,12 @@ class AppDelegate : public KeyboardInterceptorDelegate,
   struct Components {
     std::shared_ptr<DisplayManager> displayManager;
     std::shared_ptr<KeyboardInterceptor> keyboardInterceptor;
-    // The HUD, reached through the one operation the controller uses.
-    std::function<void(std::int64_t level)> showHud;
+    // The HUD, reached through the one operation the controller uses: shows
+    // a level on the screen of an output name (empty: the main screen).
+    std::function<void(std::int64_t level, const std::string& outputName)> showHud;
+    // The output name of the screen under the pointer, when the session
+    // tells; the keys then act on that screen's display alone.
+    std::function<std::optional<std::string>()> outputUnderPointer;
     std::function<std::unique_ptr<platform::StatusItem>()> makeStatusItem;
     // Tells the user that the desktop shows no tray and what to do about it.
     std::function<void()> reportNoTray;
@@ -64,6 +70,7 @@ class AppDelegate : public KeyboardInterceptorDelegate,
   // A level asked for from outside the popover (the command line, the
   // session bus): clamped, saved, written and shown in the HUD, as a preset.
   void setBrightnessLevel(std::int64_t level);
+  std::optional<ControlledDisplay> displayUnderPointer() const;
   std::int64_t brightnessLevel() const;
   // Called on the main thread after every level change, whatever its source.
   void addLevelObserver(std::function<void(std::int64_t level)> observer);
@@ -82,7 +89,8 @@ class AppDelegate : public KeyboardInterceptorDelegate,
 
   const std::shared_ptr<DisplayManager> displayManager_;
   const std::shared_ptr<KeyboardInterceptor> keyboardInterceptor_;
-  const std::function<void(std::int64_t level)> showHud_;
+  const std::function<void(std::int64_t level, const std::string& outputName)> showHud_;
+  const std::function<std::optional<std::string>()> outputUnderPointer_;
   std::function<std::unique_ptr<platform::StatusItem>()> makeStatusItem_;
   std::function<void()> reportNoTray_;
   std::function<std::unique_ptr<platform::PopoverWindow>()> makePopover_;

@@ -69,25 +69,28 @@ bool DdcTransport::anyPortOpens() {
 
 // The buses are listed before any is written, so the wait for the slowest
 // one comes before the level is chosen and the newest level goes out.
-bool DdcTransport::sendDDCBrightness(const std::function<std::int64_t()>& takeLevel) {
+std::map<unsigned, bool> DdcTransport::sendDDCBrightness(const LevelsFor& takeLevels) {
   const platform::DdcBusList list = buses_->list();
   if (list.status != 0) {
-    takeLevel();
+    takeLevels({});
     platform::logLine("[DisplayManager] IOServiceGetMatchingServices failed: " +
                       std::to_string(list.status));
-    return false;
+    return {};
   }
   std::vector<unsigned> buses;
   for (const platform::DdcBus& bus : list.buses) {
     buses.push_back(bus.number);
   }
   pacing_.waitUntilDue(buses);
-  Packet bytes = packet(takeLevel());
-  bool accepted = false;
+  const std::map<unsigned, std::int64_t> levels = takeLevels(buses);
+  std::map<unsigned, bool> written;
   for (unsigned bus : buses) {
-    accepted = writeToPort(bus, bytes) || accepted;
+    if (auto level = levels.find(bus); level != levels.end()) {
+      Packet bytes = packet(level->second);
+      written[bus] = writeToPort(bus, bytes);
+    }
   }
-  return accepted;
+  return written;
 }
 
 bool DdcTransport::writeToPort(unsigned bus, Packet& bytes) {

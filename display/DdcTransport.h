@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,11 +31,14 @@ class DdcTransport {
   // nothing, so a monitor that refuses DDC/CI is not found out.
   bool anyPortOpens();
 
-  // Lists the buses, waits until each may be written to again, then
-  // calls `takeLevel` once for the level to send (already clamped to 0–100);
-  // also called when the list cannot be read. True when at least one port accepted
-  // a write. Blocks up to 30 ms for each port that refuses.
-  bool sendDDCBrightness(const std::function<std::int64_t()>& takeLevel);
+  // Lists the buses, waits until each may be written to again, then calls
+  // `takeLevels` once with the listed buses (none when the list cannot be
+  // read) for the level to send to each (already clamped to 0–100). Returns
+  // each bus written with whether it accepted. Blocks up to 30 ms for each
+  // port that refuses.
+  using LevelsFor =
+      std::function<std::map<unsigned, std::int64_t>(const std::vector<unsigned>& listed)>;
+  std::map<unsigned, bool> sendDDCBrightness(const LevelsFor& takeLevels);
 
  private:
   using Packet = std::array<std::uint8_t, 6>;

@@ -1,6 +1,10 @@
 #include "display/DdcWriter.h"
 
-DdcWriter::DdcWriter(DdcTransport& transport) : transport_(transport), thread_([this] { run(); }) {}
+#include <algorithm>
+#include <utility>
+
+DdcWriter::DdcWriter(DdcTransport& transport, Done done)
+    : transport_(transport), done_(std::move(done)), thread_([this] { run(); }) {}
 
 DdcWriter::~DdcWriter() {
   {
@@ -11,45 +15,81 @@ DdcWriter::~DdcWriter() {
   thread_.join();
 }
 
-void DdcWriter::submit(std::int64_t level, Done done) {
+void DdcWriter::submitToEveryBus(Level level) {
   {
     std::lock_guard lock(mutex_);
-    waiting_ = Job{level, std::move(done)};
+    waiting_ = Job{level, {}};
+  }
+  changed_.notify_all();
+}
+
+void DdcWriter::submit(unsigned bus, Level level) {
+  {
+    std::lock_guard lock(mutex_);
+    waiting_.perBus[bus] = level;
   }
   changed_.notify_all();
 }
 
 void DdcWriter::waitUntilIdle() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !waiting_ && !sending_; });
+  changed_.wait(lock, [this] { return waiting_.empty() && !sending_; });
 }
 
 void DdcWriter::run() {
   std::unique_lock lock(mutex_);
   while (true) {
-    changed_.wait(lock, [this] { return stopping_ || waiting_; });
+    changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
     if (stopping_) {
       return;
     }
     sending_ = true;
     lock.unlock();
     Job job;
-    const bool accepted = transport_.sendDDCBrightness([&] {
-      job = takeWaiting();
-      return job.level;
-    });
-    job.done(accepted);
+    const std::map<unsigned, bool> written =
+        transport_.sendDDCBrightness([&](const std::vector<unsigned>& listed) {
+          job = takeWaiting();
+          return levelsFor(job, listed);
+        });
+    done_(outcomesOf(job, written));
     lock.lock();
     sending_ = false;
     changed_.notify_all();
   }
 }
 
-// Only this thread empties the slot, so a level is waiting whenever the
-// transport asks for one.
+// Only this thread empties the job, so one is waiting whenever the
+// transport asks for it.
 DdcWriter::Job DdcWriter::takeWaiting() {
   std::lock_guard lock(mutex_);
-  Job job = std::move(*waiting_);
-  waiting_.reset();
-  return job;
+  return std::exchange(waiting_, Job{});
+}
+
+std::map<unsigned, std::int64_t> DdcWriter::levelsFor(const Job& job,
+                                                      const std::vector<unsigned>& listed) {
+  std::map<unsigned, std::int64_t> levels;
+  for (unsigned bus : listed) {
+    if (auto own = job.perBus.find(bus); own != job.perBus.end()) {
+      levels[bus] = own->second.value;
+    } else if (job.everyBus) {
+      levels[bus] = job.everyBus->value;
+    }
+  }
+  return levels;
+}
+
+std::vector<DdcWriter::Outcome> DdcWriter::outcomesOf(const Job& job,
+                                                      const std::map<unsigned, bool>& written) {
+  std::vector<Outcome> outcomes;
+  if (job.everyBus) {
+    const bool accepted = std::any_of(written.begin(), written.end(), [&](const auto& entry) {
+      return entry.second && !job.perBus.contains(entry.first);
+    });
+    outcomes.push_back({std::nullopt, *job.everyBus, accepted});
+  }
+  for (const auto& [bus, level] : job.perBus) {
+    const auto result = written.find(bus);
+    outcomes.push_back({bus, level, result != written.end() && result->second});
+  }
+  return outcomes;
 }

@@ -3,48 +3,69 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "display/DdcTransport.h"
 
 // Sends levels to the display ports from a thread of its own, so the caller
-// never waits on the bus. Only the newest level waits to be sent: a level
-// handed over while another one waits replaces it, so a burst of changes
-// costs the monitor no more messages than its pacing allows and the last
-// change always goes out.
+// never waits on the bus. Only the newest level of each bus waits to be
+// sent: a level handed over while another one waits replaces it, so a burst
+// of changes costs a monitor no more messages than its pacing allows and the
+// last change always goes out.
 class DdcWriter {
  public:
-  // Called on the writer's thread with whether at least one port accepted.
-  using Done = std::function<void(bool accepted)>;
+  // A level as handed over, numbered by the caller.
+  struct Level {
+    std::int64_t value = 0;
+    std::uint64_t sequence = 0;
+  };
+  // What became of a level sent to one bus, or (no bus) to every bus listed
+  // then: accepted when at least one of them took it.
+  struct Outcome {
+    std::optional<unsigned> bus;
+    Level level;
+    bool accepted = false;
+  };
+  // Called on the writer's thread after each round of writes.
+  using Done = std::function<void(const std::vector<Outcome>& outcomes)>;
 
-  explicit DdcWriter(DdcTransport& transport);
-  // Stops after the level being sent, if any; a waiting level is dropped.
+  DdcWriter(DdcTransport& transport, Done done);
+  // Stops after the round being sent, if any; waiting levels are dropped.
   ~DdcWriter();
   DdcWriter(const DdcWriter&) = delete;
   DdcWriter& operator=(const DdcWriter&) = delete;
 
-  // Queues `level` in place of any waiting level, whose `done` is then
-  // never called.
-  void submit(std::int64_t level, Done done);
-  // Blocks until every submitted level has been sent or replaced, and each
-  // sent level's `done` has returned.
+  // Queues `level` for every bus listed when it is sent, in place of every
+  // waiting level.
+  void submitToEveryBus(Level level);
+  // Queues `level` for `bus` in place of the level waiting for it.
+  void submit(unsigned bus, Level level);
+  // Blocks until every submitted level has been sent or replaced, and the
+  // outcomes of those sent have been handed to `done`.
   void waitUntilIdle();
 
  private:
   struct Job {
-    std::int64_t level = 0;
-    Done done;
+    std::optional<Level> everyBus;
+    std::map<unsigned, Level> perBus;
+    bool empty() const { return !everyBus && perBus.empty(); }
   };
 
   void run();
   Job takeWaiting();
+  static std::map<unsigned, std::int64_t> levelsFor(const Job& job,
+                                                    const std::vector<unsigned>& listed);
+  static std::vector<Outcome> outcomesOf(const Job& job, const std::map<unsigned, bool>& written);
 
   DdcTransport& transport_;
+  const Done done_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::optional<Job> waiting_;
+  Job waiting_;
   bool sending_ = false;
   bool stopping_ = false;
   std::thread thread_;  // Last, so it starts once everything above exists.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "display/BacklightLevels.h"
+#include "display/DisplayCatalog.h"
 #include "platform/ddc/SysfsDdcBuses.h"
 #include "platform/desktop/ExecutableLocation.h"
 #include "platform/desktop/QSettingsUserDefaults.h"
@@ -14,10 +16,6 @@ namespace {
 
 constexpr std::int64_t kMinimumLevel = 0;
 constexpr std::int64_t kMaximumLevel = 100;
-
-// A remembered 0 is treated like no remembered level: the monitor should not
-// come up looking switched off.
-constexpr std::int64_t kLowestRestoredLevel = 1;
 
 // Installed and built alike as <prefix>/bin/glimmerbox and
 // <prefix>/lib/glimmerbox/libglimmerbox-displayservice.so.
@@ -48,78 +46,193 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
   // Never destroyed: after exit() from Qt's X11 plugin (the display went
   // away) its gamma ramps could not be put back through the dead connection.
   static const auto* const instance =
-      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(Services{
-          (platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-          std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
-          std::make_shared<platform::UsleepSleeper>(),
-          std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens()}));
+      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
+          Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
+                   std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
+                   std::make_shared<platform::UsleepSleeper>(),
+                   std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens(),
+                   std::make_shared<platform::SteadyClock>(), nullptr}));
   return *instance;
 }
 
 DisplayManager::DisplayManager(Services services)
-    : defaults_(std::move(services.defaults)),
+    : buses_(services.buses),
       screens_(std::move(services.screens)),
+      backlight_(std::move(services.backlight)),
+      remembered_(std::move(services.defaults)),
       transport_(services.displayServiceLibraryPath, std::move(services.buses),
                  std::move(services.sleeper), std::move(services.clock)),
       gammaFallback_(std::move(services.gamma)),
-      writer_(transport_) {
+      writer_(transport_, [this](const std::vector<DdcWriter::Outcome>& outcomes) {
+        loop::postToMain([weakSelf = weak_from_this(), outcomes] {
+          if (auto self = weakSelf.lock()) {
+            self->takeWriteOutcomes(outcomes);
+          }
+        });
+      }) {
   detectMonitorName();
-  restoreRememberedLevel();
+  if (levelsPerDisplay()) {
+    currentBrightness = displays_.front().level;
+  } else {
+    restoreRememberedLevel();
+  }
 }
 
 DisplayManager::~DisplayManager() = default;
+
+bool DisplayManager::levelsPerDisplay() const {
+  return displays_.size() > 1 ||
+         (displays_.size() == 1 && displays_.front().kind != ControlledDisplay::Kind::Monitor);
+}
 
 // A monitor keeps its own level, so nothing is written to it; a screen dimmed
 // in software (no port we may open) had its gamma given back when the
 // program last quit, so the level shown is applied to it again.
 void DisplayManager::restoreRememberedLevel() {
-  const std::int64_t remembered = defaults_->integerForKey(prefsKey);
-  if (remembered < kLowestRestoredLevel || remembered > kMaximumLevel) {
+  const std::optional<std::int64_t> remembered = remembered_.shared();
+  if (!remembered) {
     return;
   }
-  currentBrightness = remembered;
-  if (remembered < kMaximumLevel && !transport_.anyPortOpens()) {
-    gammaFallback_.dim(remembered);
+  currentBrightness = *remembered;
+  for (ControlledDisplay& display : displays_) {
+    display.level = *remembered;
+  }
+  if (*remembered < kMaximumLevel && !transport_.anyPortOpens()) {
+    gammaFallback_.dim(*remembered);
+  }
+}
+
+void DisplayManager::restoreLevelOf(ControlledDisplay& display) {
+  if (std::optional<std::int64_t> remembered = remembered_.of(display)) {
+    display.level = *remembered;
+    return;
+  }
+  if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
+    if (auto device = backlight_->builtInPanel(); device && device->name == display.backlight) {
+      display.level = BacklightLevels::toLevel(device->brightness, device->maximum);
+    }
   }
 }
 
 void DisplayManager::setBrightness(std::int64_t value) {
   const std::int64_t level = std::clamp(value, kMinimumLevel, kMaximumLevel);
   currentBrightness = level;
-  defaults_->setInteger(level, prefsKey);
-  send(level);
+  if (levelsPerDisplay()) {
+    for (ControlledDisplay& display : displays_) {
+      setLevelOf(display, level);
+    }
+  } else {
+    for (ControlledDisplay& display : displays_) {
+      display.level = level;
+    }
+    remembered_.saveShared(level);
+    sendToEveryBus(level);
+  }
   scheduleBrightnessChanged(level);
 }
 
-void DisplayManager::send(std::int64_t level) {
+void DisplayManager::stepBrightness(std::int64_t delta) {
+  if (!levelsPerDisplay()) {
+    setBrightness(saturatingSum(currentBrightness, delta));
+    return;
+  }
+  for (ControlledDisplay& display : displays_) {
+    setLevelOf(display,
+               std::clamp(saturatingSum(display.level, delta), kMinimumLevel, kMaximumLevel));
+  }
+  currentBrightness = displays_.front().level;
+  scheduleBrightnessChanged(currentBrightness);
+}
+
+void DisplayManager::setBrightness(const std::string& displayId, std::int64_t value) {
+  ControlledDisplay* display = displayWithId(displayId);
+  if (display == nullptr) {
+    return;
+  }
+  if (!levelsPerDisplay()) {
+    setBrightness(value);
+    return;
+  }
+  setLevelOf(*display, std::clamp(value, kMinimumLevel, kMaximumLevel));
+  currentBrightness = display->level;
+  scheduleBrightnessChanged(currentBrightness);
+}
+
+void DisplayManager::stepBrightness(const std::string& displayId, std::int64_t delta) {
+  if (ControlledDisplay* display = displayWithId(displayId)) {
+    setBrightness(displayId, saturatingSum(display->level, delta));
+  }
+}
+
+ControlledDisplay* DisplayManager::displayWithId(const std::string& id) {
+  const auto found =
+      std::find_if(displays_.begin(), displays_.end(),
+                   [&](const ControlledDisplay& display) { return display.id == id; });
+  return found == displays_.end() ? nullptr : &*found;
+}
+
+void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level) {
+  display.level = level;
+  remembered_.save(display);
+  if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
+    backlight_->setBrightness(display.backlight,
+                              BacklightLevels::toValue(level, display.backlightMaximum));
+  } else if (!transport_.functionsAvailable()) {
+    gammaFallback_.dim(level, display.outputName);
+  } else {
+    newestLevelOfBus_[display.bus] = ++levelsSent_;
+    writer_.submit(display.bus, {level, levelsSent_});
+  }
+}
+
+void DisplayManager::sendToEveryBus(std::int64_t level) {
   if (!transport_.functionsAvailable()) {
     gammaFallback_.dim(level);
     return;
   }
-  const std::uint64_t sequence = ++levelsSent_;
-  writer_.submit(level, [weakSelf = weak_from_this(), sequence, level](bool accepted) {
-    loop::postToMain([weakSelf, sequence, level, accepted] {
-      if (auto self = weakSelf.lock()) {
-        self->takeWriteOutcome(sequence, level, accepted);
-      }
-    });
-  });
+  writer_.submitToEveryBus({level, ++levelsSent_});
 }
 
-// On the main thread, in the order the levels were written.
-void DisplayManager::takeWriteOutcome(std::uint64_t sequence, std::int64_t level, bool accepted) {
-  if (accepted) {
+// On the main thread, in the order the levels were written. Monitors whose
+// output is not known share the dimming of every output, as when all
+// displays share one level: accepted when any of them took its level.
+void DisplayManager::takeWriteOutcomes(const std::vector<DdcWriter::Outcome>& outcomes) {
+  bool anyUnnamed = false;
+  bool unnamedAccepted = false;
+  std::optional<std::int64_t> unnamedRefused;
+  for (const DdcWriter::Outcome& outcome : outcomes) {
+    const std::string output = outcome.bus ? outputOfBus(*outcome.bus) : "";
+    const bool newest =
+        outcome.level.sequence == (outcome.bus ? newestLevelOfBus_[*outcome.bus] : levelsSent_);
+    if (!output.empty() && outcome.accepted) {
+      gammaFallback_.restoreIfDimmed(output);
+    } else if (!output.empty()) {
+      if (newest) {
+        gammaFallback_.dim(outcome.level.value, output);
+      }
+    } else {
+      anyUnnamed = true;
+      unnamedAccepted = unnamedAccepted || outcome.accepted;
+      if (!outcome.accepted && newest) {
+        unnamedRefused = outcome.level.value;
+      }
+    }
+  }
+  if (anyUnnamed && unnamedAccepted) {
     gammaFallback_.restoreIfDimmed();
-  } else if (sequence == levelsSent_) {
-    gammaFallback_.dim(level);
+  } else if (unnamedRefused) {
+    gammaFallback_.dim(*unnamedRefused);
   }
 }
 
-void DisplayManager::waitForWrites() { writer_.waitUntilIdle(); }
-
-void DisplayManager::stepBrightness(std::int64_t delta) {
-  setBrightness(saturatingSum(currentBrightness, delta));
+std::string DisplayManager::outputOfBus(unsigned bus) const {
+  const auto display = std::find_if(displays_.begin(), displays_.end(), [&](const auto& shown) {
+    return shown.kind == ControlledDisplay::Kind::Monitor && shown.bus == bus;
+  });
+  return display == displays_.end() ? "" : display->outputName;
 }
+
+void DisplayManager::waitForWrites() { writer_.waitUntilIdle(); }
 
 void DisplayManager::scheduleBrightnessChanged(std::int64_t level) {
   loop::postToMain([weakSelf = weak_from_this(), level] {
@@ -134,7 +247,9 @@ void DisplayManager::scheduleBrightnessChanged(std::int64_t level) {
 }
 
 void DisplayManager::detectMonitorName() {
-  for (const platform::Screen& screen : screens_->screens()) {
+  const std::vector<platform::Screen> screens = screens_->screens();
+  findDisplays(screens);
+  for (const platform::Screen& screen : screens) {
     if (!screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName)) {
       monitorName = screen.localizedName;
       return;
@@ -142,5 +257,26 @@ void DisplayManager::detectMonitorName() {
   }
   if (auto main = screens_->mainScreen()) {
     monitorName = main->localizedName;
+  }
+}
+
+// Displays seen before keep their levels; new ones take theirs from what
+// was remembered, or from the panel itself.
+void DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) {
+  const platform::DdcBusList buses = buses_->list();
+  std::vector<ControlledDisplay> found = DisplayCatalog::list(
+      buses.buses, backlight_ ? backlight_->builtInPanel() : std::nullopt, screens);
+  const bool wasPerDisplay = levelsPerDisplay();
+  for (ControlledDisplay& display : found) {
+    if (const ControlledDisplay* known = displayWithId(display.id)) {
+      display.level = wasPerDisplay ? known->level : currentBrightness;
+    } else {
+      display.level = currentBrightness;
+      restoreLevelOf(display);
+    }
+  }
+  displays_ = std::move(found);
+  if (wasPerDisplay && !levelsPerDisplay() && !displays_.empty()) {
+    currentBrightness = displays_.front().level;
   }
 }

@@ -1,6 +1,7 @@
 #include "display/GammaFallback.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "platform/loop/Log.h"
@@ -17,10 +18,10 @@ constexpr double kFullBrightness = 1.0;
 GammaFallback::GammaFallback(std::shared_ptr<platform::GammaControl> gamma)
     : gamma_(std::move(gamma)) {}
 
-void GammaFallback::dim(std::int64_t level) {
+void GammaFallback::dim(std::int64_t level, const std::string& outputName) {
   const std::size_t dimmedOutputs =
-      applyToOutputs(static_cast<double>(std::max(level, kDimmestLevel)) / kPercent);
-  dimmed_ = true;
+      applyToOutputs(static_cast<double>(std::max(level, kDimmestLevel)) / kPercent, outputName);
+  dimmed_.insert(outputName);
   if (dimmedOutputs == 0 && !toldNothingDims_) {
     toldNothingDims_ = true;
     platform::logLine(
@@ -28,16 +29,23 @@ void GammaFallback::dim(std::int64_t level) {
   }
 }
 
-void GammaFallback::restoreIfDimmed() {
-  if (!dimmed_) {
+void GammaFallback::restoreIfDimmed(const std::string& outputName) {
+  if (dimmed_.erase(outputName) == 0) {
     return;
   }
-  applyToOutputs(kFullBrightness);
-  dimmed_ = false;
+  applyToOutputs(kFullBrightness, outputName);
 }
 
-std::size_t GammaFallback::applyToOutputs(double fraction) {
-  const std::vector<std::uint32_t> outputs = gamma_->outputs();
+// An output name no lit output has (the display server names it otherwise)
+// falls back to every output, as when no name is known.
+std::size_t GammaFallback::applyToOutputs(double fraction, const std::string& outputName) {
+  std::vector<std::uint32_t> outputs = gamma_->outputs();
+  std::vector<std::uint32_t> named;
+  std::copy_if(outputs.begin(), outputs.end(), std::back_inserter(named),
+               [&](auto output) { return gamma_->outputName(output) == outputName; });
+  if (!named.empty()) {
+    outputs = std::move(named);
+  }
   return static_cast<std::size_t>(std::count_if(outputs.begin(), outputs.end(), [&](auto output) {
     return gamma_->setBrightness(output, fraction);
   }));

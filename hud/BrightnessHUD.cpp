@@ -52,9 +52,9 @@ BrightnessHUD::BrightnessHUD(std::shared_ptr<platform::Screens> screens)
   });
 }
 
-void BrightnessHUD::show(std::int64_t brightness) {
+void BrightnessHUD::show(std::int64_t brightness, const std::string& outputName) {
   capsule_.setLevel(brightness);
-  place();
+  place(outputName);
   if (!capsule_.isVisible()) {
     capsule_.show();  // A newly mapped window comes up on top.
     placeOnLayerShell(capsule_);
@@ -65,8 +65,15 @@ void BrightnessHUD::show(std::int64_t brightness) {
   hideTimer_.start();
 }
 
-void BrightnessHUD::place() {
+void BrightnessHUD::place(const std::string& outputName) {
   std::optional<platform::Screen> main = screens_->mainScreen();
+  if (!outputName.empty()) {
+    for (const platform::Screen& screen : screens_->screens()) {
+      if (screen.outputName == outputName) {
+        main = screen;
+      }
+    }
+  }
   if (!main) {
     return;  // Keeps the place it had.
   }

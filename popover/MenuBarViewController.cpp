@@ -3,10 +3,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <QSignalBlocker>
-#include <QSlider>
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "display/DisplayManager.h"
@@ -15,6 +12,7 @@
 #include "keys/KeyboardInterceptor.h"
 #include "platform/desktop/XdgAutostartLoginItem.h"
 #include "platform/loop/Log.h"
+#include "popover/DisplayRow.h"
 #include "popover/PopoverControls.h"
 #include "popover/PopoverLayout.h"
 #include "popover/PopoverView.h"
@@ -26,11 +24,6 @@ using popover_controls::label;
 using popover_controls::textColour;
 
 namespace {
-
-// Qt sliders hold whole numbers; this many steps across 0 to 100 % lets a
-// drag land between whole levels (49.5).
-constexpr int kSliderPositions = 10000;
-QFont titleFont() { return font(13, QFont::DemiBold); }
 
 // The recessed presets sit flat in their row and show a soft well under the
 // pointer and while pressed.
@@ -80,8 +73,10 @@ QWidget* MenuBarViewController::view() {
 
 void MenuBarViewController::loadView() {
   rootView_ = std::make_unique<PopoverView>();
-  addTitleRow();
-  addSliderRow();
+  rows_.push_back(std::make_unique<DisplayRow>(rootView_.get(), 0, [this](std::int64_t level) {
+    rowPerDisplay() ? displayManager_->setBrightness(rowDisplays_.front(), level)
+                    : displayManager_->setBrightness(level);
+  }));
   addPresetRow();
   addCheckboxRow();
   addPermissionBanner();
@@ -91,26 +86,13 @@ void MenuBarViewController::loadView() {
   updateLaunchAtLoginState();
 }
 
-void MenuBarViewController::addTitleRow() {
-  titleLabel_ = label(rootView_.get(), layout::kTitleLabel, {}, titleFont(), textColour());
-  percentLabel_ = label(rootView_.get(), layout::kPercentLabel, {}, font(13, QFont::Bold),
-                        textColour(), Qt::AlignRight);
-}
-
-void MenuBarViewController::addSliderRow() {
-  slider_ = new QSlider(Qt::Horizontal, rootView_.get());
-  slider_->setGeometry(layout::kSlider);
-  slider_->setRange(0, kSliderPositions);
-  QObject::connect(slider_, &QSlider::valueChanged,
-                   [this](int position) { sliderChanged(position); });
-}
-
 void MenuBarViewController::addPresetRow() {
   QRect frame = layout::kFirstPreset;
   for (const std::int64_t level : layout::kPresetLevels) {
     QPushButton* preset =
         button(rootView_.get(), frame, levelString(level), font(11, QFont::Medium));
     preset->setStyleSheet(kPresetStyle);
+    lowerControls_.emplace_back(preset, frame.topLeft());
     QObject::connect(preset, &QPushButton::clicked, [this, level] { presetClicked(level); });
     frame.translate(layout::kPresetStep, 0);
   }
@@ -119,12 +101,15 @@ void MenuBarViewController::addPresetRow() {
 void MenuBarViewController::addCheckboxRow() {
   launchAtLoginCheckbox_ = new QCheckBox(QStringLiteral("Start on login"), rootView_.get());
   launchAtLoginCheckbox_->setGeometry(layout::kCheckbox);
+  lowerControls_.emplace_back(launchAtLoginCheckbox_, layout::kCheckbox.topLeft());
   launchAtLoginCheckbox_->setFont(font(12, QFont::Normal));
   launchAtLoginCheckbox_->setFocusPolicy(Qt::NoFocus);
   QObject::connect(launchAtLoginCheckbox_, &QCheckBox::clicked,
                    [this](bool checked) { setLaunchesAtLogin(checked); });
-  label(rootView_.get(), layout::kHintLabel, QStringLiteral("Keys: 🔅 / 🔆"), font(11, QFont::Medium),
-        textColour(popover_controls::kSecondaryAlpha), Qt::AlignRight);
+  QLabel* hint =
+      label(rootView_.get(), layout::kHintLabel, QStringLiteral("Keys: 🔅 / 🔆"),
+            font(11, QFont::Medium), textColour(popover_controls::kSecondaryAlpha), Qt::AlignRight);
+  lowerControls_.emplace_back(hint, layout::kHintLabel.topLeft());
 }
 
 void MenuBarViewController::addPermissionBanner() {
@@ -137,6 +122,8 @@ void MenuBarViewController::addPermissionBanner() {
   permissionButton_ = button(rootView_.get(), layout::kPermissionButton, QStringLiteral("Grant"),
                              font(11, QFont::Normal));
   QObject::connect(permissionButton_, &QPushButton::clicked, [this] { grantPermissionClicked(); });
+  lowerControls_.emplace_back(warningLabel_, layout::kWarningLabel.topLeft());
+  lowerControls_.emplace_back(permissionButton_, layout::kPermissionButton.topLeft());
 }
 
 void MenuBarViewController::addBottomRow() {
@@ -149,12 +136,41 @@ void MenuBarViewController::addBottomRow() {
 
 void MenuBarViewController::updateDisplayInfo() {
   displayManager_->detectMonitorName();
-  if (titleLabel_) {
-    popover_controls::showFitted(*titleLabel_, QString::fromStdString(displayManager_->monitorName),
-                                 titleFont());
+  if (rootView_) {
+    showDisplayRows();
   }
   updateBrightnessUI(displayManager_->currentBrightness);
   updateLaunchAtLoginState();
+}
+
+bool MenuBarViewController::rowPerDisplay() const { return !rowDisplays_.empty(); }
+
+// A row per display while they keep levels of their own (and are more than
+// one), else the one row for all of them under the monitor's name.
+void MenuBarViewController::showDisplayRows() {
+  const std::vector<ControlledDisplay>& displays = displayManager_->displays();
+  std::vector<std::string> ids;
+  if (displayManager_->levelsPerDisplay() && displays.size() > 1) {
+    for (const ControlledDisplay& display : displays) {
+      ids.push_back(display.id);
+    }
+  }
+  rowDisplays_ = ids;
+  const std::size_t rowCount = std::max<std::size_t>(ids.size(), 1);
+  rows_.resize(std::min(rows_.size(), rowCount));
+  while (rows_.size() < rowCount) {
+    const std::size_t index = rows_.size();
+    rows_.push_back(std::make_unique<DisplayRow>(
+        rootView_.get(), static_cast<int>(index), [this, index](std::int64_t level) {
+          displayManager_->setBrightness(rowDisplays_.at(index), level);
+        }));
+  }
+  for (std::size_t i = 0; i < rowCount; ++i) {
+    rows_[i]->showName(
+        QString::fromStdString(ids.empty() ? displayManager_->monitorName : displays[i].name));
+  }
+  rootView_->setDisplayRows(static_cast<int>(rowCount));
+  placeLowerRows();
 }
 
 void MenuBarViewController::updatePermissionBanner(bool isTrusted) {
@@ -164,6 +180,16 @@ void MenuBarViewController::updatePermissionBanner(bool isTrusted) {
   rootView_->setBannerShown(!isTrusted);
   warningLabel_->setVisible(!isTrusted);
   permissionButton_->setVisible(!isTrusted);
+  placeLowerRows();
+}
+
+// The rows under the sliders move down with every further display row; quit
+// and the version keep their distance from the lower edge.
+void MenuBarViewController::placeLowerRows() {
+  const QPoint down(0, rootView_->rowsHeight());
+  for (const auto& [control, place] : lowerControls_) {
+    control->move(place + down);
+  }
   const QPoint drop(0, rootView_->height() - layout::kHeightWithAccess);
   quitBtn_->move(layout::kQuitButton.topLeft() + drop);
   versionLabel_->move(layout::kVersionLabel.topLeft() + drop);
@@ -176,21 +202,21 @@ void MenuBarViewController::updateLaunchAtLoginState() {
 }
 
 void MenuBarViewController::updateBrightnessUI(std::int64_t level) {
-  if (slider_) {
-    const QSignalBlocker fromCode(slider_);
-    const double share = std::clamp(static_cast<double>(level) / 100, 0.0, 1.0);
-    slider_->setValue(static_cast<int>(std::lround(share * kSliderPositions)));
+  if (!rowPerDisplay()) {
+    if (!rows_.empty()) {
+      rows_.front()->showLevel(level);
+    }
+    return;
   }
-  if (percentLabel_) {
-    percentLabel_->setText(levelString(level));
+  const std::vector<ControlledDisplay>& displays = displayManager_->displays();
+  for (std::size_t i = 0; i < rows_.size() && i < rowDisplays_.size(); ++i) {
+    const auto display = std::find_if(displays.begin(), displays.end(), [&](const auto& shown) {
+      return shown.id == rowDisplays_[i];
+    });
+    if (display != displays.end()) {
+      rows_[i]->showLevel(display->level);
+    }
   }
-}
-
-void MenuBarViewController::sliderChanged(int position) {
-  // std::llround takes halves away from zero: 49.5 is 50, 49.49 is 49.
-  const std::int64_t level = std::llround(100.0 * position / kSliderPositions);
-  displayManager_->setBrightness(level);
-  percentLabel_->setText(levelString(level));
 }
 
 void MenuBarViewController::presetClicked(std::int64_t level) {

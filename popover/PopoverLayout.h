@@ -21,6 +21,10 @@ inline constexpr QRect kMinIcon{16, 52, 16, 16};
 inline constexpr QRect kSlider{38, 50, 204, 20};
 inline constexpr QRect kMaxIcon{248, 52, 16, 16};
 
+// With a row per display, each further display's name, level and slider sit
+// this much lower than the one before, and the rows below move down with them.
+inline constexpr int kDisplayRowStep = 64;
+
 inline constexpr std::array<std::int64_t, 4> kPresetLevels{25, 50, 75, 100};
 inline constexpr QRect kFirstPreset{16, 82, 56, 24};
 inline constexpr int kPresetStep = 64;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 #include "hud/Glyphs.h"
 #include "popover/PopoverControls.h"
@@ -33,17 +34,34 @@ PopoverView::PopoverView()
 
 void PopoverView::setBannerShown(bool shown) {
   bannerShown_ = shown;
-  resize(layout::kWidth, shown ? layout::kHeightWithBanner : layout::kHeightWithAccess);
+  fitHeight();
+}
+
+void PopoverView::setDisplayRows(int rows) {
+  displayRows_ = std::max(rows, 1);
+  fitHeight();
+}
+
+int PopoverView::rowsHeight() const { return (displayRows_ - 1) * layout::kDisplayRowStep; }
+
+void PopoverView::fitHeight() {
+  resize(layout::kWidth,
+         (bannerShown_ ? layout::kHeightWithBanner : layout::kHeightWithAccess) + rowsHeight());
   update();
 }
 
 void PopoverView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  Glyphs::paint(painter, Glyphs::display, layout::kDisplayIcon, kDisplayPointSize, kMedium,
-                secondary_);
-  Glyphs::paint(painter, Glyphs::dimSun, layout::kMinIcon, kSymbolPointSize, kRegular, tertiary_);
-  Glyphs::paint(painter, Glyphs::sun, layout::kMaxIcon, kSymbolPointSize, kRegular, secondary_);
+  for (int row = 0; row < displayRows_; ++row) {
+    const QPoint down(0, row * layout::kDisplayRowStep);
+    Glyphs::paint(painter, Glyphs::display, layout::kDisplayIcon.translated(down),
+                  kDisplayPointSize, kMedium, secondary_);
+    Glyphs::paint(painter, Glyphs::dimSun, layout::kMinIcon.translated(down), kSymbolPointSize,
+                  kRegular, tertiary_);
+    Glyphs::paint(painter, Glyphs::sun, layout::kMaxIcon.translated(down), kSymbolPointSize,
+                  kRegular, secondary_);
+  }
   if (bannerShown_) {
     paintBanner(painter);
   }
@@ -52,7 +70,8 @@ void PopoverView::paintEvent(QPaintEvent*) {
 
 // The border lies inside the box.
 void PopoverView::paintBanner(QPainter& painter) const {
-  const QRectF box = QRectF(layout::kBanner).adjusted(0.5, 0.5, -0.5, -0.5);
+  const QRectF box =
+      QRectF(layout::kBanner.translated(0, rowsHeight())).adjusted(0.5, 0.5, -0.5, -0.5);
   QPainterPath shape;
   shape.addRoundedRect(box, kBannerCornerRadius - 0.5, kBannerCornerRadius - 0.5);
   QColor fill = orange_;
@@ -61,8 +80,8 @@ void PopoverView::paintBanner(QPainter& painter) const {
   border.setAlphaF(kBannerBorderAlpha);
   painter.fillPath(shape, fill);
   painter.strokePath(shape, QPen(border, 1));
-  Glyphs::paint(painter, Glyphs::warning, layout::kWarningIcon, kSymbolPointSize, kRegular,
-                orange_);
+  Glyphs::paint(painter, Glyphs::warning, layout::kWarningIcon.translated(0, rowsHeight()),
+                kSymbolPointSize, kRegular, orange_);
 }
 
 // A hairline across the view, kept to its one row of pixels, in the

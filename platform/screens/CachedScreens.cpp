@@ -38,4 +38,8 @@ std::optional<Screen> CachedScreens::mainScreen() const {
   return *impl_->mainScreen;
 }
 
+std::optional<std::string> CachedScreens::outputUnderPointer() const {
+  return impl_->source->outputUnderPointer();
+}
+
 }  // namespace platform

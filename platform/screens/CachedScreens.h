@@ -18,6 +18,8 @@ class CachedScreens : public Screens {
 
   std::vector<Screen> screens() const override;
   std::optional<Screen> mainScreen() const override;
+  // Asked afresh: the pointer moves without the screens changing.
+  std::optional<std::string> outputUnderPointer() const override;
 
  private:
   struct Impl;

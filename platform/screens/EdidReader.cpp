@@ -42,10 +42,34 @@ std::string descriptorText(std::span<const std::uint8_t> descriptor) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+bool isBaseBlock(std::span<const std::uint8_t> edid) {
+  return edid.size() >= kBaseBlockSize && std::equal(kHeader.begin(), kHeader.end(), edid.begin());
+}
+
+// Three letters of five bits each, 1 = 'A', big-endian in bytes 8 and 9.
+std::string manufacturer(std::span<const std::uint8_t> edid) {
+  const unsigned packed = (unsigned{edid[8]} << 8) | edid[9];
+  std::string letters;
+  for (int shift : {10, 5, 0}) {
+    letters.push_back(static_cast<char>('A' - 1 + ((packed >> shift) & 0x1F)));
+  }
+  return letters;
+}
+
 }  // namespace
 
+std::optional<std::string> EdidReader::identity(std::span<const std::uint8_t> edid) {
+  if (!isBaseBlock(edid)) {
+    return std::nullopt;
+  }
+  const unsigned product = edid[10] | (unsigned{edid[11]} << 8);
+  const std::uint32_t serial = edid[12] | (std::uint32_t{edid[13]} << 8) |
+                               (std::uint32_t{edid[14]} << 16) | (std::uint32_t{edid[15]} << 24);
+  return manufacturer(edid) + "-" + std::to_string(product) + "-" + std::to_string(serial);
+}
+
 std::optional<std::string> EdidReader::modelName(std::span<const std::uint8_t> edid) {
-  if (edid.size() < kBaseBlockSize || !std::equal(kHeader.begin(), kHeader.end(), edid.begin())) {
+  if (!isBaseBlock(edid)) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < kDescriptorCount; ++i) {

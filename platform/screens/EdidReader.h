@@ -14,6 +14,10 @@ class EdidReader {
   // without its line-feed terminator and padding; nothing when the data is
   // not an EDID base block or carries no usable name.
   static std::optional<std::string> modelName(std::span<const std::uint8_t> edid);
+  // Manufacturer, product code and serial number, "DEL-41071-808530508":
+  // the same for the same monitor on any connector, different for two
+  // monitors of one model. Nothing when the data is not an EDID base block.
+  static std::optional<std::string> identity(std::span<const std::uint8_t> edid);
 };
 
 }  // namespace platform

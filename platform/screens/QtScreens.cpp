@@ -1,5 +1,6 @@
 #include "platform/screens/QtScreens.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <array>
@@ -7,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/screens/ConnectorName.h"
+#include "platform/screens/DrmEdids.h"
 #include "platform/screens/EdidReader.h"
 #include "platform/screens/OutputMonitors.h"
 #include "platform/screens/XRandrEdids.h"
@@ -21,6 +24,8 @@ constexpr std::string_view kBuiltInName = "Built-in Display";
 constexpr std::array<std::string_view, 3> kBuiltInConnectorPrefixes = {"eDP", "LVDS", "DSI"};
 // Xwayland names its outputs so; the name says nothing about the monitor.
 constexpr std::string_view kXwaylandOutputPrefix = "XWAYLAND";
+
+constexpr const char* kSysfsRoot = "/sys";
 
 using EdidsByConnector = std::map<std::string, std::vector<std::uint8_t>>;
 
@@ -41,12 +46,32 @@ class LazyOutputMonitors {
 
 Rect rectOf(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
 
+// The kernel's connector for an output: the one whose monitor sent the same
+// EDID (X drivers number their outputs their own way), else the one of the
+// same name.
+const ConnectorEdid* kernelConnector(const std::string& output, const EdidsByConnector& edids,
+                                     const std::vector<ConnectorEdid>& drm) {
+  const auto edid = edids.find(output);
+  for (const ConnectorEdid& connector : drm) {
+    if (edid != edids.end() ? connector.edid == edid->second
+                            : sameConnector(connector.connector, output)) {
+      return &connector;
+    }
+  }
+  return nullptr;
+}
+
 Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
-                  LazyOutputMonitors& outputMonitors) {
+                  const std::vector<ConnectorEdid>& drm, LazyOutputMonitors& outputMonitors) {
   std::string connector = qtScreen.name().toStdString();
+  const ConnectorEdid* kernel = kernelConnector(connector, edids, drm);
   std::optional<std::string> model;
+  std::optional<std::string> identity;
   if (auto edid = edids.find(connector); edid != edids.end()) {
     model = EdidReader::modelName(edid->second);
+    identity = EdidReader::identity(edid->second);
+  } else if (kernel != nullptr) {
+    identity = EdidReader::identity(kernel->edid);
   }
   // On Wayland XRandR sees only Xwayland; the compositor names the model.
   if (!model && !qtScreen.model().isEmpty()) {
@@ -59,8 +84,12 @@ Screen makeScreen(const QScreen& qtScreen, const EdidsByConnector& edids,
       model = monitor->model;
     }
   }
-  return Screen{QtScreens::displayName(connector, model), rectOf(qtScreen.geometry()),
-                rectOf(qtScreen.availableGeometry())};
+  return Screen{QtScreens::displayName(connector, model),
+                rectOf(qtScreen.geometry()),
+                rectOf(qtScreen.availableGeometry()),
+                kernel ? kernel->connector : connector,
+                identity.value_or(""),
+                qtScreen.name().toStdString()};
 }
 
 }  // namespace
@@ -87,10 +116,11 @@ std::string QtScreens::displayName(const std::string& connector,
 
 std::vector<Screen> QtScreens::screens() const {
   const EdidsByConnector edids = XRandrEdids::byConnector();
+  const std::vector<ConnectorEdid> drm = DrmEdids::connected(kSysfsRoot);
   LazyOutputMonitors outputMonitors;
   std::vector<Screen> result;
   for (const QScreen* qtScreen : QGuiApplication::screens()) {
-    result.push_back(makeScreen(*qtScreen, edids, outputMonitors));
+    result.push_back(makeScreen(*qtScreen, edids, drm, outputMonitors));
   }
   return result;
 }
@@ -101,7 +131,19 @@ std::optional<Screen> QtScreens::mainScreen() const {
     return std::nullopt;
   }
   LazyOutputMonitors outputMonitors;
-  return makeScreen(*primary, XRandrEdids::byConnector(), outputMonitors);
+  return makeScreen(*primary, XRandrEdids::byConnector(), DrmEdids::connected(kSysfsRoot),
+                    outputMonitors);
+}
+
+std::optional<std::string> QtScreens::outputUnderPointer() const {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+    return std::nullopt;
+  }
+  const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) {
+    return std::nullopt;
+  }
+  return screen->name().toStdString();
 }
 
 std::shared_ptr<Screens> systemScreens() {

@@ -16,6 +16,9 @@ class QtScreens : public Screens {
  public:
   std::vector<Screen> screens() const override;
   std::optional<Screen> mainScreen() const override;
+  // Known on X11 (and Xwayland, as far as its server sees the pointer); a
+  // Wayland compositor tells a client the pointer only over its own surfaces.
+  std::optional<std::string> outputUnderPointer() const override;
 
   static bool isBuiltInConnector(const std::string& connector);
 

@@ -22,6 +22,11 @@ struct Screen {
   std::string localizedName;  // May be empty.
   Rect frame;
   Rect visibleFrame;  // The frame minus panels and docks.
+  // The kernel's connector ("HDMI-A-1") where known, else the display
+  // server's name for the output.
+  std::string connector = {};
+  std::string identity = {};    // The monitor's EDID identity; empty when unknown.
+  std::string outputName = {};  // The display server's name for the output (QScreen::name()).
 };
 
 // The attached screens, in the platform's order, and the optional main screen.
@@ -30,6 +35,9 @@ class Screens {
   virtual ~Screens() = default;
   virtual std::vector<Screen> screens() const = 0;
   virtual std::optional<Screen> mainScreen() const = 0;
+  // The outputName of the screen under the pointer, where the session lets
+  // the program know; nothing elsewhere.
+  virtual std::optional<std::string> outputUnderPointer() const { return std::nullopt; }
 };
 
 // The screens of the running application.

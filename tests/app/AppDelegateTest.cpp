@@ -52,14 +52,19 @@ class AppDelegateTest : public ::testing::Test {
  protected:
   void launch() {
     displayManager = std::make_shared<DisplayManager>(DisplayManager::Services{
-        "/nonexistent/libglimmerbox-displayservice.so", nullptr, tables, nullptr,
+        "/nonexistent/libglimmerbox-displayservice.so", buses, tables, nullptr,
         std::make_shared<testsupport::FakeUserDefaults>(), screens});
     interceptor = keyboard.makeInterceptor();
     auto showHud = [this](std::int64_t level) { hudLevels.push_back(level); };
     app = std::make_shared<AppDelegate>(AppDelegate::Components{
         .displayManager = displayManager,
         .keyboardInterceptor = interceptor,
-        .showHud = showHud,
+        .showHud =
+            [this](std::int64_t level, const std::string& output) {
+              hudLevels.push_back(level);
+              hudOutputs.push_back(output);
+            },
+        .outputUnderPointer = [this] { return screens->pointer; },
         .makeStatusItem =
             [this] {
               auto item = std::make_unique<FakeStatusItem>(hasTray);
@@ -89,12 +94,14 @@ class AppDelegateTest : public ::testing::Test {
 
   std::shared_ptr<testsupport::FakeGamma> tables = std::make_shared<testsupport::FakeGamma>();
   std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
+  std::shared_ptr<testsupport::FakeDdcBuses> buses = std::make_shared<testsupport::FakeDdcBuses>();
   testsupport::FakeKeyboardServices keyboard;
   bool hasTray = true;
 
   std::shared_ptr<DisplayManager> displayManager;
   std::shared_ptr<KeyboardInterceptor> interceptor;
   std::vector<std::int64_t> hudLevels;
+  std::vector<std::string> hudOutputs;
   FakeStatusItem* button = nullptr;
   FakePopover* popover = nullptr;
   std::shared_ptr<AppDelegate> app;
@@ -138,6 +145,44 @@ TEST_F(AppDelegateTest, LaunchesWithoutLevelOrTrayThenATrayComesAndWorks) {
   EXPECT_EQ(label(0), "BenQ PD2700U");
   button->menu.at(0).activate();
   EXPECT_TRUE(popover->shown);
+}
+
+// With two monitors each keeping its level, a key changes the one under the
+// pointer and shows the HUD there; where the pointer is not known, or on no
+// controlled display, every display steps from its own level. The popover
+// grows a row for each and shows each level.
+TEST_F(AppDelegateTest, KeysChangeTheDisplayUnderThePointerElseEveryDisplay) {
+  buses->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
+  screens->list = {{"DELL U2720Q", {}, {}, "HDMI-A-1", "", "HDMI-1"},
+                   {"LG HDR 4K", {}, {}, "DP-1", "", "DP-1"}};
+  keyboard.keys->connected = true;
+  launch();
+  struct Press {
+    std::optional<std::string> pointer;
+    bool up, fine;
+    std::int64_t dell, lg;
+    std::string hudOn;
+  };
+  const Press presses[] = {{"HDMI-1", true, false, 76, 70, "HDMI-1"},
+                           {"DP-1", false, true, 76, 68, "DP-1"},
+                           {std::nullopt, true, false, 82, 74, ""},
+                           {"XWAYLAND0", false, false, 76, 68, ""}};
+  for (const Press& press : presses) {
+    screens->pointer = press.pointer;
+    app->didChangeBrightness(press.up, press.fine);
+    ASSERT_EQ(displayManager->displays().size(), 2u);
+    EXPECT_EQ(displayManager->displays()[0].level, press.dell);
+    EXPECT_EQ(displayManager->displays()[1].level, press.lg);
+    EXPECT_EQ(hudOutputs.back(), press.hudOn);
+  }
+  testsupport::drainMainQueue();
+  button->action();
+  EXPECT_EQ(popover->content->height(), 200 + 64);
+  std::vector<std::string> texts;
+  for (const QLabel* shown : popover->content->findChildren<QLabel*>()) {
+    texts.push_back(shown->text().toStdString());
+  }
+  EXPECT_THAT(texts, testing::IsSupersetOf({"DELL U2720Q", "76%", "LG HDR 4K", "68%"}));
 }
 
 }  // namespace

@@ -10,39 +10,20 @@
 #include <map>
 #include <set>
 
-#include "tests/display/libraries/DisplayServiceRecord.h"
+#include "tests/display/DisplayTestPorts.h"
 #include "tests/support/EventLoop.h"
 #include "tests/support/FakeDisplayServices.h"
 
 namespace {
 
+using displaytest::FakePorts;
+using displaytest::record;
 using testsupport::FakeGamma;
 using Applied = std::vector<FakeGamma::Applied>;
 using Buses = std::vector<platform::DdcBus>;
 using Levels = std::vector<std::int64_t>;
 using std::chrono::milliseconds;
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-
-// The recording library's record, reached through dlopen as the program
-// reaches the library, so both see the same loaded copy.
-DisplayServiceRecord& record() {
-  static DisplayServiceRecord* shared = reinterpret_cast<DisplayServiceRecord* (*)()>(
-      dlsym(dlopen(RECORDING_DISPLAY_SERVICE, RTLD_LAZY), "glimmerboxTestDisplayServiceRecord"))();
-  return *shared;
-}
-
-// The listed buses, whose pauses go to the library's timeline. Time passes
-// only by pauses and sleeps, at once.
-struct FakePorts : testsupport::FakeDdcBuses, platform::Sleeper, platform::Clock {
-  void sleepMicroseconds(std::uint32_t microseconds) override {
-    record().timeline.push_back("pause " + std::to_string(microseconds));
-    sleepUntil(now() + std::chrono::microseconds(microseconds));
-  }
-  TimePoint now() override { return time.load(); }
-  void sleepUntil(TimePoint deadline) override { time = std::max(time.load(), deadline); }
-
-  std::atomic<TimePoint> time{};
-};
 
 class DisplayManagerTest : public testing::Test {
  protected:

@@ -48,10 +48,9 @@ class MenuBarViewControllerTest : public ::testing::Test {
  protected:
   MenuBarViewControllerTest() {
     // No display service library is found, so no port is asked and no pause taken.
-    auto screens = std::make_shared<testsupport::FakeScreens>();
     screens->list = {{"DELL U2720Q", {}, {}}};
     displayManager = std::make_shared<DisplayManager>(
-        DisplayManager::Services{"/nonexistent/libglimmerbox-displayservice.so", nullptr,
+        DisplayManager::Services{"/nonexistent/libglimmerbox-displayservice.so", buses,
                                  std::make_shared<testsupport::FakeGamma>(), nullptr,
                                  std::make_shared<testsupport::FakeUserDefaults>(), screens});
     displayManager->onBrightnessChanged = [this](std::int64_t level) {
@@ -64,6 +63,8 @@ class MenuBarViewControllerTest : public ::testing::Test {
   // Level callbacks still queued must not reach the next test.
   void TearDown() override { testsupport::drainMainQueue(); }
 
+  std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
+  std::shared_ptr<testsupport::FakeDdcBuses> buses = std::make_shared<testsupport::FakeDdcBuses>();
   testsupport::FakeKeyboardServices keyboard;
   std::shared_ptr<FakeLoginItems> loginItems = std::make_shared<FakeLoginItems>();
   std::shared_ptr<DisplayManager> displayManager;

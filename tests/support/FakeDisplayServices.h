@@ -59,8 +59,10 @@ struct FakeUserDefaults : platform::UserDefaults {
 struct FakeScreens : platform::Screens {
   std::vector<platform::Screen> screens() const override { return list; }
   std::optional<platform::Screen> mainScreen() const override { return main; }
+  std::optional<std::string> outputUnderPointer() const override { return pointer; }
   std::vector<platform::Screen> list;
   std::optional<platform::Screen> main;
+  std::optional<std::string> pointer;
 };
 
 }  // namespace testsupport

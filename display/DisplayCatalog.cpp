@@ -1,0 +1,81 @@
+#include "display/DisplayCatalog.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/screens/ConnectorName.h"
+
+namespace {
+
+const std::string kMonitorName = "External Monitor";
+const std::string kPanelName = "Built-in Display";
+const std::string kBacklightIdPrefix = "backlight-";
+const std::string kBusIdPrefix = "i2c-";
+
+const platform::Screen* screenOn(const std::string& connector,
+                                 const std::vector<platform::Screen>& screens) {
+  const auto found = std::find_if(screens.begin(), screens.end(), [&](const auto& screen) {
+    return platform::sameConnector(screen.connector, connector);
+  });
+  return found == screens.end() ? nullptr : &*found;
+}
+
+ControlledDisplay monitorOn(const platform::DdcBus& bus,
+                            const std::vector<platform::Screen>& screens) {
+  ControlledDisplay display;
+  display.name = kMonitorName;
+  display.connector = bus.connector;
+  display.bus = bus.number;
+  const platform::Screen* screen = screenOn(bus.connector, screens);
+  if (screen != nullptr && !screen->localizedName.empty()) {
+    display.name = screen->localizedName;
+  }
+  if (screen != nullptr) {
+    display.outputName = screen->outputName;
+  }
+  if (screen != nullptr && !screen->identity.empty()) {
+    display.id = screen->identity;
+  } else {
+    display.id = bus.connector.empty() ? kBusIdPrefix + std::to_string(bus.number) : bus.connector;
+  }
+  return display;
+}
+
+// Two monitors of one model would otherwise get rows of one name.
+void tellApartSameNames(std::vector<ControlledDisplay>& displays) {
+  std::map<std::string, int> uses;
+  for (const ControlledDisplay& display : displays) {
+    ++uses[display.name];
+  }
+  for (ControlledDisplay& display : displays) {
+    if (uses[display.name] > 1 && !display.connector.empty()) {
+      display.name += " (" + display.connector + ")";
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<ControlledDisplay> DisplayCatalog::list(
+    const std::vector<platform::DdcBus>& buses,
+    const std::optional<platform::BacklightDevice>& panel,
+    const std::vector<platform::Screen>& screens) {
+  std::vector<ControlledDisplay> displays;
+  for (const platform::DdcBus& bus : buses) {
+    displays.push_back(monitorOn(bus, screens));
+  }
+  if (panel && panel->maximum > 0) {
+    const platform::Screen* screen = screenOn(panel->connector, screens);
+    ControlledDisplay display;
+    display.kind = ControlledDisplay::Kind::BuiltInPanel;
+    display.id = kBacklightIdPrefix + panel->name;
+    display.name = kPanelName;
+    display.connector = panel->connector;
+    display.outputName = screen != nullptr ? screen->outputName : "";
+    display.backlight = panel->name;
+    display.backlightMaximum = panel->maximum;
+    displays.push_back(std::move(display));
+  }
+  tellApartSameNames(displays);
+  return displays;
+}

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "display/DisplayManager.h"
+#include "tests/display/DisplayTestPorts.h"
+#include "tests/support/EventLoop.h"
+
+namespace {
+
+using displaytest::record;
+using Levels = std::vector<std::int64_t>;
+
+struct FakeBacklight : platform::Backlight {
+  std::optional<platform::BacklightDevice> builtInPanel() override { return device; }
+  void setBrightness(const std::string& name, std::int64_t value) override {
+    sent.push_back(name + " " + std::to_string(value));
+  }
+  std::optional<platform::BacklightDevice> device =
+      platform::BacklightDevice{"intel_backlight", "eDP-1", 1000, 250};
+  std::vector<std::string> sent;
+};
+
+// Two monitors, one without an EDID of its own, and a laptop's panel.
+class PerDisplayLevelsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    record().reset();
+    ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
+    screens->list = {{"DELL U2720Q", {}, {}, "HDMI-A-1", "DEL-41071-7", "HDMI-1"},
+                     {"", {}, {}, "DP-1", "", "DP-1"},
+                     {"Built-in Display", {}, {}, "eDP-1", "", "eDP-1"}};
+    gamma->lit = {1, 2};
+    gamma->names = {{1, "HDMI-1"}, {2, "DP-1"}};
+  }
+
+  std::shared_ptr<DisplayManager> makeManager() {
+    return std::make_shared<DisplayManager>(DisplayManager::Services{
+        RECORDING_DISPLAY_SERVICE, ports, gamma, ports, defaults, screens, ports, backlight});
+  }
+  static Levels levelsOf(const DisplayManager& manager) {
+    Levels levels;
+    for (const ControlledDisplay& display : manager.displays()) levels.push_back(display.level);
+    return levels;
+  }
+  // Each write as "bus level".
+  static std::vector<std::string> writes() {
+    std::vector<std::string> sent;
+    for (const auto& write : record().writes)
+      sent.push_back(std::to_string(write.service - 1) + " " + std::to_string(write.bytes[4]));
+    return sent;
+  }
+  static void settle(DisplayManager& manager) {
+    manager.waitForWrites();
+    testsupport::drainMainQueue();
+  }
+
+  std::shared_ptr<displaytest::FakePorts> ports = std::make_shared<displaytest::FakePorts>();
+  std::shared_ptr<testsupport::FakeGamma> gamma = std::make_shared<testsupport::FakeGamma>();
+  std::shared_ptr<testsupport::FakeUserDefaults> defaults =
+      std::make_shared<testsupport::FakeUserDefaults>();
+  std::shared_ptr<testsupport::FakeScreens> screens = std::make_shared<testsupport::FakeScreens>();
+  std::shared_ptr<FakeBacklight> backlight = std::make_shared<FakeBacklight>();
+};
+
+// A monitor without a level of its own starts from the shared one, the panel
+// from its backlight; nothing is written at start. Each change then goes to
+// its own display alone and is kept under that display's key; the presets
+// and steps without a display act on every display from its own level.
+TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
+  defaults->values = {{"Glimmerbox_Brightness", 40}, {"Glimmerbox_Brightness_DP-1", 60}};
+  auto manager = makeManager();
+  ASSERT_EQ(manager->displays().size(), 3u);
+  EXPECT_EQ(manager->displays()[1].name, "External Monitor");
+  EXPECT_EQ(levelsOf(*manager), (Levels{40, 60, 25}));
+  EXPECT_TRUE(record().writes.empty());
+
+  struct Step {
+    std::string display;
+    bool step;
+    std::int64_t value;
+    Levels levels;
+    std::vector<std::string> writes;
+    std::vector<std::string> backlight;
+  };
+  const Step steps[] = {
+      {"DP-1", false, 80, {40, 80, 25}, {"1 80"}, {}},
+      {"backlight-intel_backlight", false, 0, {40, 80, 0}, {}, {"intel_backlight 1"}},
+      {"DEL-41071-7", true, -50, {0, 80, 0}, {"0 0"}, {}},
+      {"", true, 6, {6, 86, 6}, {"0 6", "1 86"}, {"intel_backlight 60"}},
+      {"", false, 75, {75, 75, 75}, {"0 75", "1 75"}, {"intel_backlight 750"}},
+      {"no-such-display", false, 10, {75, 75, 75}, {}, {}}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.display + " " + std::to_string(step.value));
+    record().writes.clear();
+    backlight->sent.clear();
+    if (step.display.empty()) {
+      step.step ? manager->stepBrightness(step.value) : manager->setBrightness(step.value);
+    } else {
+      step.step ? manager->stepBrightness(step.display, step.value)
+                : manager->setBrightness(step.display, step.value);
+    }
+    settle(*manager);
+    EXPECT_EQ(levelsOf(*manager), step.levels);
+    EXPECT_EQ(writes(), step.writes);
+    EXPECT_EQ(backlight->sent, step.backlight);
+  }
+  EXPECT_EQ(defaults->values, (std::map<std::string, std::int64_t>{
+                                  {"Glimmerbox_Brightness", 40},
+                                  {"Glimmerbox_Brightness_DEL-41071-7", 75},
+                                  {"Glimmerbox_Brightness_DP-1", 75},
+                                  {"Glimmerbox_Brightness_backlight-intel_backlight", 75}}));
+}
+
+// A monitor that refuses DDC/CI is dimmed in software on its own output, and
+// given its full brightness back once it takes a level.
+TEST_F(PerDisplayLevelsTest, DimsOnlyTheOutputOfTheMonitorThatRefuses) {
+  auto manager = makeManager();
+  record().writeStatuses = {{1, {-1, -1}}};
+  manager->setBrightness("DEL-41071-7", 30);
+  manager->setBrightness("DP-1", 20);
+  settle(*manager);
+  EXPECT_EQ(gamma->applied, (std::vector<testsupport::FakeGamma::Applied>{{1, 0.3}}));
+  gamma->applied.clear();
+  manager->setBrightness("DEL-41071-7", 35);
+  settle(*manager);
+  EXPECT_EQ(gamma->applied, (std::vector<testsupport::FakeGamma::Applied>{{1, 1.0}}));
+}
+
+// One monitor alone shares the one level with the key it always had; a
+// second monitor plugged in starts from it, and once it goes again the first
+// keeps the level it had of its own.
+TEST_F(PerDisplayLevelsTest, SwitchesBetweenOneSharedLevelAndOnePerDisplayAsMonitorsComeAndGo) {
+  backlight->device.reset();
+  ports->buses = {{0, "HDMI-A-1"}};
+  defaults->values = {{"Glimmerbox_Brightness", 40}};
+  auto manager = makeManager();
+  EXPECT_FALSE(manager->levelsPerDisplay());
+  manager->setBrightness("DEL-41071-7", 50);
+  ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
+  manager->detectMonitorName();
+  EXPECT_TRUE(manager->levelsPerDisplay());
+  EXPECT_EQ(levelsOf(*manager), (Levels{50, 50}));
+  manager->setBrightness("DEL-41071-7", 20);
+  ports->buses = {{1, "DP-1"}};
+  manager->detectMonitorName();
+  EXPECT_FALSE(manager->levelsPerDisplay());
+  EXPECT_EQ(manager->currentBrightness, 50);
+  settle(*manager);
+  EXPECT_EQ(defaults->values["Glimmerbox_Brightness"], 50);
+}
+
+}  // namespace
