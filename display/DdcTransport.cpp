@@ -3,7 +3,6 @@
 #include <string>
 
 #include "display/VcpReply.h"
-
 #include "platform/loop/Log.h"
 
 namespace {
