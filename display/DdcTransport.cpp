@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "display/VcpReply.h"
 #include "platform/loop/Log.h"
 
 namespace {
@@ -24,6 +25,17 @@ constexpr std::uint8_t kChecksumSeed = 0x3F;
 constexpr std::uint32_t kRefusedWritePauseMicroseconds = 15000;
 
 constexpr std::int32_t kAccepted = 0;
+
+// A Get VCP Feature request for luminance: length byte, opcode, VCP code,
+// then the checksum, seeded like the Set command's.
+constexpr std::uint8_t kGetVcpFeature = 0x01;
+constexpr std::uint8_t kRequestLengthByte = 0x80 | 2;
+constexpr std::array<std::uint8_t, 4> kLuminanceRequest = {
+    kRequestLengthByte, kGetVcpFeature, kLuminance,
+    kChecksumSeed ^ kRequestLengthByte ^ kGetVcpFeature ^ kLuminance};
+
+// DDC/CI gives a monitor this long to prepare its reply before the host reads.
+constexpr std::uint32_t kReplyDelayMicroseconds = 40000;
 
 }  // namespace
 
@@ -120,4 +132,35 @@ bool DdcTransport::writeWithOneRetry(unsigned bus, IOAVServiceRef object, Packet
   }
   sleeper_->sleepMicroseconds(kRefusedWritePauseMicroseconds);
   return false;
+}
+
+std::optional<Luminance> DdcTransport::readLuminance(unsigned bus) {
+  if (!library_.readsAvailable()) {
+    return std::nullopt;
+  }
+  pacing_.waitUntilDue({bus});
+  IOAVServiceRef object = library_.open(bus);
+  if (object == nullptr) {
+    return std::nullopt;
+  }
+  std::optional<Luminance> luminance = requestLuminance(bus, object);
+  object->release(object);
+  return luminance;
+}
+
+// Both the request and the read are messages the monitor needs the gap after.
+std::optional<Luminance> DdcTransport::requestLuminance(unsigned bus, IOAVServiceRef object) {
+  std::array<std::uint8_t, kLuminanceRequest.size()> request = kLuminanceRequest;
+  const bool sent = library_.writeI2C(object, kDisplayChipAddress, kHostDataAddress, request.data(),
+                                      static_cast<std::uint32_t>(request.size())) == kAccepted;
+  pacing_.noteMessage(bus);
+  if (!sent) {
+    return std::nullopt;
+  }
+  sleeper_->sleepMicroseconds(kReplyDelayMicroseconds);
+  VcpReply::Bytes reply{};
+  const bool received = library_.readI2C(object, kDisplayChipAddress, reply.data(),
+                                         static_cast<std::uint32_t>(reply.size())) == kAccepted;
+  pacing_.noteMessage(bus);
+  return received ? VcpReply::luminance(reply) : std::nullopt;
 }

@@ -5,10 +5,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "display/DisplayServiceLibrary.h"
+#include "display/Luminance.h"
 #include "display/PortPacing.h"
 #include "platform/ddc/DdcBuses.h"
 #include "platform/loop/Clock.h"
@@ -40,6 +42,13 @@ class DdcTransport {
       std::function<std::map<unsigned, std::int64_t>(const std::vector<unsigned>& listed)>;
   std::map<unsigned, bool> sendDDCBrightness(const LevelsFor& takeLevels);
 
+  // Asks the monitor on `bus` for its luminance with a Get VCP Feature
+  // request and reads its reply, keeping the port's pacing; blocks about
+  // 40 ms for the reply, more when the port is not yet due. Nullopt when the
+  // library cannot read, the port does not open, the request or the read
+  // fails or the reply says nothing usable.
+  std::optional<Luminance> readLuminance(unsigned bus);
+
  private:
   using Packet = std::array<std::uint8_t, 6>;
 
@@ -47,6 +56,7 @@ class DdcTransport {
   static Packet packet(std::int64_t level);
   bool writeToPort(unsigned bus, Packet& bytes);
   bool writeWithOneRetry(unsigned bus, IOAVServiceRef object, Packet& bytes);
+  std::optional<Luminance> requestLuminance(unsigned bus, IOAVServiceRef object);
 
   DisplayServiceLibrary library_;
   std::shared_ptr<platform::DdcBuses> buses_;

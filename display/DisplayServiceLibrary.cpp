@@ -18,6 +18,8 @@ DisplayServiceLibrary::DisplayServiceLibrary(const std::string& path) {
   }
   ioavCreate = reinterpret_cast<IOAVServiceCreateWithServiceFunction>(create);
   ioavWrite = reinterpret_cast<IOAVServiceWriteI2CFunction>(write);
+  ioavRead =
+      reinterpret_cast<IOAVServiceReadI2CFunction>(dlsym(coreDisplayHandle, "IOAVServiceReadI2C"));
   platform::logLine("[DisplayManager] Successfully loaded IOAVService symbols");
 }
 
@@ -30,4 +32,10 @@ std::int32_t DisplayServiceLibrary::writeI2C(IOAVServiceRef object, std::uint32_
                                              std::uint32_t dataAddress, std::uint8_t* buffer,
                                              std::uint32_t length) const {
   return ioavWrite(object, chipAddress, dataAddress, buffer, length);
+}
+
+// The read sends no data address; the library wants offset 0.
+std::int32_t DisplayServiceLibrary::readI2C(IOAVServiceRef object, std::uint32_t chipAddress,
+                                            std::uint8_t* buffer, std::uint32_t length) const {
+  return ioavRead(object, chipAddress, 0, buffer, length);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The C contract of libglimmerbox-displayservice.so, which the program loads
-// with dlopen from <dir of executable>/../lib/glimmerbox/ and whose two
-// functions it looks up by name.
+// with dlopen from <dir of executable>/../lib/glimmerbox/ and whose functions
+// it looks up by name. The read came later: a library without it still
+// creates and writes.
 
 #include <stdint.h>
 
@@ -36,9 +37,21 @@ IOAVServiceRef IOAVServiceCreateWithService(void* allocator, uint32_t service);
 int32_t IOAVServiceWriteI2C(IOAVServiceRef service, uint32_t chipAddress, uint32_t dataAddress,
                             void* buffer, uint32_t length);
 
+// Reads `length` bytes from the 7-bit `chipAddress` into `buffer`, in one
+// plain I2C read (a DDC/CI reply, after its request was written). `offset`
+// must be 0: the read sends no data address. Returns 0 when every byte came
+// in, otherwise a negative errno as the write does: -EINVAL for a null
+// object, a non-zero offset, an address out of range or more than 255 bytes,
+// -ENXIO or -EIO when the device does not answer. Holds the same exclusive
+// flock on the bus as the write, with the same 20 ms patience.
+int32_t IOAVServiceReadI2C(IOAVServiceRef service, uint32_t chipAddress, uint32_t offset,
+                           void* buffer, uint32_t length);
+
 typedef IOAVServiceRef (*IOAVServiceCreateWithServiceFunction)(void* allocator, uint32_t service);
 typedef int32_t (*IOAVServiceWriteI2CFunction)(IOAVServiceRef service, uint32_t chipAddress,
                                                uint32_t dataAddress, void* buffer, uint32_t length);
+typedef int32_t (*IOAVServiceReadI2CFunction)(IOAVServiceRef service, uint32_t chipAddress,
+                                              uint32_t offset, void* buffer, uint32_t length);
 
 #ifdef __cplusplus
 }

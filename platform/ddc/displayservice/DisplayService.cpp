@@ -23,4 +23,15 @@ __attribute__((visibility("default"))) int32_t IOAVServiceWriteI2C(IOAVServiceRe
       chipAddress, dataAddress, static_cast<const std::uint8_t*>(buffer), length);
 }
 
+__attribute__((visibility("default"))) int32_t IOAVServiceReadI2C(IOAVServiceRef service,
+                                                                  uint32_t chipAddress,
+                                                                  uint32_t offset, void* buffer,
+                                                                  uint32_t length) {
+  if (service == nullptr) {
+    return -EINVAL;
+  }
+  return displayservice::I2cChannel::fromService(service)->read(
+      chipAddress, offset, static_cast<std::uint8_t*>(buffer), length);
+}
+
 }  // extern "C"

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
+#include <linux/i2c.h>
 #include <sys/file.h>
 
 #include <cerrno>
@@ -82,6 +83,20 @@ std::int32_t I2cChannel::write(std::uint32_t chipAddress, std::uint32_t dataAddr
   return status;
 }
 
+std::int32_t I2cChannel::read(std::uint32_t chipAddress, std::uint32_t offset, std::uint8_t* buffer,
+                              std::uint32_t length) {
+  if (chipAddress > kHighestChipAddress || offset != 0 || length > kLongestBuffer ||
+      (buffer == nullptr && length > 0)) {
+    return -EINVAL;
+  }
+  if (const std::int32_t status = lockBus(); status != 0) {
+    return status;
+  }
+  const std::int32_t status = receiveMessage(chipAddress, buffer, length);
+  unlockBus();
+  return status;
+}
+
 std::int32_t I2cChannel::lockBus() {
   const GlimmerboxDisplayServiceSystemCalls& calls = systemCalls();
   for (int attempt = 0;; ++attempt) {
@@ -129,6 +144,21 @@ std::int32_t I2cChannel::sendMessage(std::uint32_t dataAddress, const std::uint8
     return negativeErrno();
   }
   return static_cast<std::size_t>(written) == size ? 0 : -EIO;
+}
+
+// I2C_RDWR names the address in the message itself, so a kernel driver bound
+// to it does not stand in the way, as with a forced address for the write.
+std::int32_t I2cChannel::receiveMessage(std::uint32_t chipAddress, std::uint8_t* buffer,
+                                        std::uint32_t length) {
+  i2c_msg message = {static_cast<__u16>(chipAddress), I2C_M_RD, static_cast<__u16>(length), buffer};
+  i2c_rdwr_ioctl_data transfer = {&message, 1};
+  errno = 0;
+  const int transferred =
+      systemCalls().ioctl(fd_, I2C_RDWR, reinterpret_cast<unsigned long>(&transfer));
+  if (transferred < 0) {
+    return negativeErrno();
+  }
+  return transferred == 1 ? 0 : -EIO;
 }
 
 }  // namespace displayservice

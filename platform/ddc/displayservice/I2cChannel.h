@@ -22,6 +22,11 @@ class I2cChannel {
   // errno.
   std::int32_t write(std::uint32_t chipAddress, std::uint32_t dataAddress,
                      const std::uint8_t* buffer, std::uint32_t length);
+  // One plain I2C read of `length` bytes from `chipAddress`, under the same
+  // lock. `offset` must be 0. 0 when every byte came in, else a negative
+  // errno.
+  std::int32_t read(std::uint32_t chipAddress, std::uint32_t offset, std::uint8_t* buffer,
+                    std::uint32_t length);
 
  private:
   explicit I2cChannel(int fd);
@@ -32,6 +37,8 @@ class I2cChannel {
   std::int32_t addressChip(std::uint32_t chipAddress);
   std::int32_t sendMessage(std::uint32_t dataAddress, const std::uint8_t* buffer,
                            std::uint32_t length);
+  std::int32_t receiveMessage(std::uint32_t chipAddress, std::uint8_t* buffer,
+                              std::uint32_t length);
 
   GlimmerboxAVService service_;  // First, so the caller's pointer is this object's.
   int fd_;

@@ -24,11 +24,16 @@ struct DisplayServiceRecord {
   // When set, sees each write with its scripted status, on the writing
   // thread, and returns the status to answer.
   std::function<std::int32_t(const Write&, std::int32_t scripted)> answer;
+  // What a read of a service answers, cut or zero-padded to the length
+  // read. A service without one, another address than the display's 0x37 or
+  // an offset fails the read with -ENXIO, as a monitor asked nothing does.
+  std::map<std::uint32_t, std::vector<std::uint8_t>> replies;
   // Off for benchmarks, which only need the library to answer.
   bool recording = true;
 
-  // Creations, writes and releases in order, e.g. "create 1",
-  // "write 1 -> -5", "release object 1"; test fakes add their own entries.
+  // Creations, writes, reads and releases in order, e.g. "create 1",
+  // "write 1 -> -5", "read 1 -> 0", "release object 1"; test fakes add
+  // their own entries.
   std::vector<std::string> timeline;
   std::vector<Write> writes;
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "platform/ddc/DisplayService.h"
@@ -53,5 +55,20 @@ extern "C" int32_t IOAVServiceWriteI2C(IOAVServiceRef object, uint32_t chipAddre
     record.writes.push_back(write);
     note("write " + std::to_string(write.service) + " -> " + std::to_string(status));
   }
+  return status;
+}
+
+extern "C" int32_t IOAVServiceReadI2C(IOAVServiceRef object, uint32_t chipAddress, uint32_t offset,
+                                      void* buffer, uint32_t length) {
+  const std::uint32_t service = reinterpret_cast<RecordingService*>(object)->service;
+  const auto reply = record.replies.find(service);
+  std::int32_t status = -ENXIO;
+  if (reply != record.replies.end() && chipAddress == 0x37 && offset == 0) {
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    std::fill_n(bytes, length, 0);
+    std::copy_n(reply->second.begin(), std::min<std::size_t>(length, reply->second.size()), bytes);
+    status = 0;
+  }
+  note("read " + std::to_string(service) + " -> " + std::to_string(status));
   return status;
 }

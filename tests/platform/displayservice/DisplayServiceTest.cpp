@@ -61,6 +61,10 @@ TEST(DisplayService, ReportsEveryFailureAsANegativeErrnoAndLeaksNoDescriptor) {
     EXPECT_TRUE(testsupport::FakeI2cBus::instance().descriptors.empty()) << name;
   }
   EXPECT_EQ(writePacket(nullptr, {0x84}), -EINVAL);
+  std::uint8_t reply[11];
+  EXPECT_EQ(IOAVServiceReadI2C(serviceOnBus().get(), kChipAddress, 1, reply, 11), -EINVAL)
+      << "a read takes no offset";
+  EXPECT_EQ(IOAVServiceReadI2C(nullptr, kChipAddress, 0, reply, 11), -EINVAL);
   testsupport::FakeI2cBus::instance().reset();
 }
 

@@ -48,6 +48,8 @@ std::vector<FakeMonitor> FakeMonitor::all() {
         readFile(entry.path() / "name").starts_with(kAdapterNamePrefix)) {
       monitors.push_back(FakeMonitor(std::stoi(adapter.substr(4))));
       monitors.back().clearWrites();
+      monitors.back().setLevel(50);
+      monitors.back().setMaximum(100);
     }
   }
   return monitors;
@@ -77,5 +79,15 @@ std::vector<std::string> FakeMonitor::writes() const {
 }
 
 void FakeMonitor::clearWrites() const { writeFile(attribute("writes"), "0"); }
+
+int FakeMonitor::level() const { return std::stoi(readFile(attribute("level"))); }
+
+void FakeMonitor::setLevel(int level) const {
+  writeFile(attribute("level"), std::to_string(level));
+}
+
+void FakeMonitor::setMaximum(int maximum) const {
+  writeFile(attribute("maximum"), std::to_string(maximum));
+}
 
 }  // namespace vmtest

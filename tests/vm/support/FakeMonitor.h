@@ -11,7 +11,8 @@ namespace vmtest {
 // that answers the DDC/CI address and records what was written to it.
 class FakeMonitor {
  public:
-  // Every monitor the module registers, with an empty record and no busy window.
+  // Every monitor the module registers, with an empty record, no busy window
+  // and its luminance at 50 of 100.
   static std::vector<FakeMonitor> all();
   // How long every monitor refuses messages after the last it took, as a
   // real monitor does for about 50 ms.
@@ -28,6 +29,12 @@ class FakeMonitor {
   // when the monitor refused it.
   std::vector<std::string> writes() const;
   void clearWrites() const;
+
+  // The luminance it reports to a Get VCP Feature request; a taken luminance
+  // command sets the level.
+  int level() const;
+  void setLevel(int level) const;
+  void setMaximum(int maximum) const;
 
  private:
   explicit FakeMonitor(int bus) : bus_(bus) {}
