@@ -3,26 +3,23 @@
 #include <algorithm>
 
 namespace {
-
-constexpr std::int64_t kPercent = 100;
-constexpr std::int64_t kLowestValue = 1;
-
-// a * b / c rounded half up, for non-negative values.
-std::int64_t scaled(std::int64_t a, std::int64_t b, std::int64_t c) { return (a * b + c / 2) / c; }
-
+constexpr std::int64_t kHighestLevel = 100;
+constexpr std::int64_t kLowestVisibleValue = 1;
 }  // namespace
 
-std::int64_t BacklightLevels::toValue(std::int64_t level, std::int64_t maximum) {
-  if (maximum <= 0) {
-    return 0;
-  }
-  return std::clamp(scaled(std::clamp<std::int64_t>(level, 0, kPercent), maximum, kPercent),
-                    std::min(kLowestValue, maximum), maximum);
+BacklightLevels::BacklightLevels(std::int64_t maximum)
+    : maximum_(std::max<std::int64_t>(maximum, 0)) {}
+
+std::int64_t BacklightLevels::valueForLevel(std::int64_t level) const {
+  const std::int64_t clamped = std::clamp<std::int64_t>(level, 0, kHighestLevel);
+  const std::int64_t value = (clamped * maximum_ + kHighestLevel / 2) / kHighestLevel;
+  return std::clamp(value, std::min(kLowestVisibleValue, maximum_), maximum_);
 }
 
-std::int64_t BacklightLevels::toLevel(std::int64_t value, std::int64_t maximum) {
-  if (maximum <= 0) {
+std::int64_t BacklightLevels::levelForValue(std::int64_t value) const {
+  if (maximum_ == 0) {
     return 0;
   }
-  return scaled(std::clamp<std::int64_t>(value, 0, maximum), kPercent, maximum);
+  const std::int64_t clamped = std::clamp<std::int64_t>(value, 0, maximum_);
+  return (clamped * kHighestLevel + maximum_ / 2) / maximum_;
 }

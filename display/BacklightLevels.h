@@ -2,11 +2,16 @@
 
 #include <cstdint>
 
-// Levels 0–100 on a backlight device's own range 0..maximum.
+// Converts between the program's levels 0-100 and a backlight device's
+// values 0..maximum, rounding to the nearest. No level turns the panel off:
+// the lowest value sent is 1, the lowest visible step.
 class BacklightLevels {
  public:
-  // Rounded, and never below 1: level 0 keeps the panel readable, as the
-  // desktop's own keys do, instead of switching it off.
-  static std::int64_t toValue(std::int64_t level, std::int64_t maximum);
-  static std::int64_t toLevel(std::int64_t value, std::int64_t maximum);
+  explicit BacklightLevels(std::int64_t maximum);
+
+  std::int64_t valueForLevel(std::int64_t level) const;
+  std::int64_t levelForValue(std::int64_t value) const;
+
+ private:
+  std::int64_t maximum_;
 };

@@ -5,6 +5,7 @@
 
 #include "display/BacklightLevels.h"
 #include "display/DisplayCatalog.h"
+#include "platform/backlight/LogindBacklight.h"
 #include "platform/ddc/SysfsDdcBuses.h"
 #include "platform/desktop/ExecutableLocation.h"
 #include "platform/desktop/QSettingsUserDefaults.h"
@@ -51,7 +52,8 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
                    std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
                    std::make_shared<platform::UsleepSleeper>(),
                    std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens(),
-                   std::make_shared<platform::SteadyClock>(), nullptr}));
+                   std::make_shared<platform::SteadyClock>(),
+          std::make_shared<platform::LogindBacklight>()}));
   return *instance;
 }
 
@@ -109,7 +111,7 @@ void DisplayManager::restoreLevelOf(ControlledDisplay& display) {
   }
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
     if (auto device = backlight_->builtInPanel(); device && device->name == display.backlight) {
-      display.level = BacklightLevels::toLevel(device->brightness, device->maximum);
+      display.level = BacklightLevels(device->maximum).levelForValue(device->brightness);
     }
   }
 }
@@ -176,7 +178,7 @@ void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level) 
   remembered_.save(display);
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
     backlight_->setBrightness(display.backlight,
-                              BacklightLevels::toValue(level, display.backlightMaximum));
+                              BacklightLevels(display.backlightMaximum).valueForLevel(level));
   } else if (!transport_.functionsAvailable()) {
     gammaFallback_.dim(level, display.outputName);
   } else {

@@ -6,13 +6,18 @@
 
 namespace platform {
 
+// A kernel backlight device: /sys/class/backlight/<name>, which lights the
+// panel on `connector`.
 struct BacklightDevice {
-  std::string name;
-  std::string connector;
+  std::string name;       // "intel_backlight"
+  std::string connector;  // "eDP-1"
   std::int64_t maximum = 0;
   std::int64_t brightness = 0;
+  friend bool operator==(const BacklightDevice&, const BacklightDevice&) = default;
 };
 
+// The built-in panel's backlight, changed on the user's behalf by the login
+// manager, so the program needs no privilege for it.
 class Backlight {
  public:
   virtual ~Backlight() = default;

@@ -57,6 +57,19 @@ class SysfsTree {
     return connectorDir;
   }
 
+  // A backlight device of `parent` (a connector, a graphics card, a firmware
+  // or platform device), listed in class/backlight.
+  fs::path backlight(const fs::path& parent, const std::string& name, const std::string& type,
+                     const std::string& maximum, const std::string& brightness) {
+    const fs::path device = parent / "backlight" / name;
+    writeFile(device / "type", type + "\n");
+    writeFile(device / "max_brightness", maximum + "\n");
+    writeFile(device / "brightness", brightness + "\n");
+    link(device / "device", parent);
+    link(root_ / "class" / "backlight" / name, device);
+    return device;
+  }
+
   static void writeFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << text;
