@@ -49,7 +49,11 @@ DdcTransport::DdcTransport(const std::string& libraryPath,
       pacing_(std::move(clock)) {}
 
 DdcTransport::Packet DdcTransport::packet(std::int64_t level) {
-  Packet bytes = {kLengthByte, kSetVcpFeature, kLuminance, 0x00, static_cast<std::uint8_t>(level),
+  Packet bytes = {kLengthByte,
+                  kSetVcpFeature,
+                  kLuminance,
+                  static_cast<std::uint8_t>(level >> 8),
+                  static_cast<std::uint8_t>(level & 0xFF),
                   0x00};
   std::uint8_t checksum = kChecksumSeed;
   for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
@@ -98,7 +102,9 @@ std::map<unsigned, bool> DdcTransport::sendDDCBrightness(const LevelsFor& takeLe
   std::map<unsigned, bool> written;
   for (unsigned bus : buses) {
     if (auto level = levels.find(bus); level != levels.end()) {
-      Packet bytes = packet(level->second);
+      const auto maximum = maximums_.find(bus);
+      Packet bytes = packet(
+          maximum == maximums_.end() ? level->second : scaledLevel(level->second, maximum->second));
       written[bus] = writeToPort(bus, bytes);
     }
   }
@@ -145,6 +151,9 @@ std::optional<Luminance> DdcTransport::readLuminance(unsigned bus) {
   }
   std::optional<Luminance> luminance = requestLuminance(bus, object);
   object->release(object);
+  if (luminance) {
+    maximums_[bus] = luminance->maximum;
+  }
   return luminance;
 }
 

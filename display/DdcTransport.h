@@ -16,10 +16,11 @@
 #include "platform/loop/Clock.h"
 #include "platform/loop/Sleeper.h"
 
-// Writes a brightness level to every display port as a DDC/CI Set VCP
-// Feature command for luminance (VCP 0x10), retrying a refused write once
-// and keeping each port's messages the pacing gap apart. Apart from
-// functionsAvailable, used from one thread only.
+// Writes brightness levels to the display ports as DDC/CI Set VCP Feature
+// commands for luminance (VCP 0x10), on the scale each monitor reported when
+// its luminance was read, retrying a refused write once and keeping each
+// port's messages the pacing gap apart; and reads a monitor's luminance.
+// Apart from functionsAvailable, used from one thread only.
 class DdcTransport {
  public:
   DdcTransport(const std::string& libraryPath, std::shared_ptr<platform::DdcBuses> buses,
@@ -47,6 +48,7 @@ class DdcTransport {
   // 40 ms for the reply, more when the port is not yet due. Nullopt when the
   // library cannot read, the port does not open, the request or the read
   // fails or the reply says nothing usable.
+  // A reply also sets the scale of every later level sent to `bus`.
   std::optional<Luminance> readLuminance(unsigned bus);
 
  private:
@@ -62,4 +64,6 @@ class DdcTransport {
   std::shared_ptr<platform::DdcBuses> buses_;
   std::shared_ptr<platform::Sleeper> sleeper_;
   PortPacing pacing_;
+  // Each bus's reported maximum; 100 until one is read.
+  std::map<unsigned, std::int64_t> maximums_;
 };

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <utility>
 
-DdcWriter::DdcWriter(DdcTransport& transport, Done done)
-    : transport_(transport), done_(std::move(done)), thread_([this] { run(); }) {}
+DdcWriter::DdcWriter(DdcTransport& transport, Done done, Read read)
+    : transport_(transport),
+      done_(std::move(done)),
+      read_(std::move(read)),
+      thread_([this] { run(); }) {}
 
 DdcWriter::~DdcWriter() {
   {
@@ -18,15 +21,26 @@ DdcWriter::~DdcWriter() {
 void DdcWriter::submitToEveryBus(Level level) {
   {
     std::lock_guard lock(mutex_);
-    waiting_ = Job{level, {}};
+    waiting_.everyBus = level;
+    waiting_.perBus.clear();
   }
   changed_.notify_all();
 }
 
-void DdcWriter::submit(unsigned bus, Level level) {
+void DdcWriter::submit(const std::map<unsigned, Level>& levels) {
   {
     std::lock_guard lock(mutex_);
-    waiting_.perBus[bus] = level;
+    for (const auto& [bus, level] : levels) {
+      waiting_.perBus[bus] = level;
+    }
+  }
+  changed_.notify_all();
+}
+
+void DdcWriter::read(unsigned bus) {
+  {
+    std::lock_guard lock(mutex_);
+    waiting_.reads.insert(bus);
   }
   changed_.notify_all();
 }
@@ -44,25 +58,43 @@ void DdcWriter::run() {
       return;
     }
     sending_ = true;
+    const std::set<unsigned> reads = std::exchange(waiting_.reads, {});
+    const bool levelsWaiting = waiting_.hasLevels();
     lock.unlock();
-    Job job;
-    const std::map<unsigned, bool> written =
-        transport_.sendDDCBrightness([&](const std::vector<unsigned>& listed) {
-          job = takeWaiting();
-          return levelsFor(job, listed);
-        });
-    done_(outcomesOf(job, written));
+    readAll(reads);
+    if (levelsWaiting) {
+      sendWaitingLevels();
+    }
     lock.lock();
     sending_ = false;
     changed_.notify_all();
   }
 }
 
-// Only this thread empties the job, so one is waiting whenever the
-// transport asks for it.
-DdcWriter::Job DdcWriter::takeWaiting() {
+void DdcWriter::sendWaitingLevels() {
+  Job job;
+  const std::map<unsigned, bool> written =
+      transport_.sendDDCBrightness([&](const std::vector<unsigned>& listed) {
+        job = takeWaitingLevels();
+        return levelsFor(job, listed);
+      });
+  done_(outcomesOf(job, written));
+}
+
+void DdcWriter::readAll(const std::set<unsigned>& buses) {
+  for (unsigned bus : buses) {
+    read_(bus, transport_.readLuminance(bus));
+  }
+}
+
+// Only this thread takes levels, so they are still waiting when the
+// transport asks for them. Reads asked for meanwhile wait for the next round.
+DdcWriter::Job DdcWriter::takeWaitingLevels() {
   std::lock_guard lock(mutex_);
-  return std::exchange(waiting_, Job{});
+  Job job;
+  job.everyBus = std::exchange(waiting_.everyBus, std::nullopt);
+  job.perBus = std::exchange(waiting_.perBus, {});
+  return job;
 }
 
 std::map<unsigned, std::int64_t> DdcWriter::levelsFor(const Job& job,

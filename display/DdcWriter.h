@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -32,8 +33,10 @@ class DdcWriter {
   };
   // Called on the writer's thread after each round of writes.
   using Done = std::function<void(const std::vector<Outcome>& outcomes)>;
+  // Called on the writer's thread with what a monitor reported.
+  using Read = std::function<void(unsigned bus, std::optional<Luminance> luminance)>;
 
-  DdcWriter(DdcTransport& transport, Done done);
+  DdcWriter(DdcTransport& transport, Done done, Read read);
   // Stops after the round being sent, if any; waiting levels are dropped.
   ~DdcWriter();
   DdcWriter(const DdcWriter&) = delete;
@@ -42,27 +45,35 @@ class DdcWriter {
   // Queues `level` for every bus listed when it is sent, in place of every
   // waiting level.
   void submitToEveryBus(Level level);
-  // Queues `level` for `bus` in place of the level waiting for it.
-  void submit(unsigned bus, Level level);
-  // Blocks until every submitted level has been sent or replaced, and the
-  // outcomes of those sent have been handed to `done`.
+  // Queues each bus's level in place of the level waiting for it, all in
+  // one round.
+  void submit(const std::map<unsigned, Level>& levels);
+  // Asks the monitor on `bus` for its luminance before the next writes.
+  void read(unsigned bus);
+  // Blocks until every submitted level has been sent or replaced and every
+  // read made, and their outcomes have been handed over.
   void waitUntilIdle();
 
  private:
   struct Job {
     std::optional<Level> everyBus;
     std::map<unsigned, Level> perBus;
-    bool empty() const { return !everyBus && perBus.empty(); }
+    std::set<unsigned> reads;
+    bool hasLevels() const { return everyBus || !perBus.empty(); }
+    bool empty() const { return !hasLevels() && reads.empty(); }
   };
 
   void run();
-  Job takeWaiting();
+  void readAll(const std::set<unsigned>& buses);
+  void sendWaitingLevels();
+  Job takeWaitingLevels();
   static std::map<unsigned, std::int64_t> levelsFor(const Job& job,
                                                     const std::vector<unsigned>& listed);
   static std::vector<Outcome> outcomesOf(const Job& job, const std::map<unsigned, bool>& written);
 
   DdcTransport& transport_;
   const Done done_;
+  const Read read_;
   std::mutex mutex_;
   std::condition_variable changed_;
   Job waiting_;

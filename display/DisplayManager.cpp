@@ -1,10 +1,10 @@
 #include "display/DisplayManager.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "display/BacklightLevels.h"
 #include "display/DisplayCatalog.h"
+#include "display/LevelSteps.h"
 #include "platform/backlight/LogindBacklight.h"
 #include "platform/ddc/SysfsDdcBuses.h"
 #include "platform/desktop/ExecutableLocation.h"
@@ -14,9 +14,6 @@
 #include "platform/loop/UsleepSleeper.h"
 
 namespace {
-
-constexpr std::int64_t kMinimumLevel = 0;
-constexpr std::int64_t kMaximumLevel = 100;
 
 // Installed and built alike as <prefix>/bin/glimmerbox and
 // <prefix>/lib/glimmerbox/libglimmerbox-displayservice.so.
@@ -28,17 +25,6 @@ const std::string kColorLcdMarker = "Color LCD";
 bool namesBuiltInPanel(const std::string& name) {
   return name.find(kBuiltInMarker) != std::string::npos ||
          name.find(kColorLcdMarker) != std::string::npos;
-}
-
-// current + delta without overflowing for any delta.
-std::int64_t saturatingSum(std::int64_t current, std::int64_t delta) {
-  if (delta > 0 && current > std::numeric_limits<std::int64_t>::max() - delta) {
-    return std::numeric_limits<std::int64_t>::max();
-  }
-  if (delta < 0 && current < std::numeric_limits<std::int64_t>::min() - delta) {
-    return std::numeric_limits<std::int64_t>::min();
-  }
-  return current + delta;
 }
 
 }  // namespace
@@ -53,7 +39,7 @@ std::shared_ptr<DisplayManager> DisplayManager::shared() {
                    std::make_shared<platform::UsleepSleeper>(),
                    std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens(),
                    std::make_shared<platform::SteadyClock>(),
-          std::make_shared<platform::LogindBacklight>()}));
+                   std::make_shared<platform::LogindBacklight>()}));
   return *instance;
 }
 
@@ -65,13 +51,22 @@ DisplayManager::DisplayManager(Services services)
       transport_(services.displayServiceLibraryPath, std::move(services.buses),
                  std::move(services.sleeper), std::move(services.clock)),
       gammaFallback_(std::move(services.gamma)),
-      writer_(transport_, [this](const std::vector<DdcWriter::Outcome>& outcomes) {
-        loop::postToMain([weakSelf = weak_from_this(), outcomes] {
-          if (auto self = weakSelf.lock()) {
-            self->takeWriteOutcomes(outcomes);
-          }
-        });
-      }) {
+      writer_(
+          transport_,
+          [this](const std::vector<DdcWriter::Outcome>& outcomes) {
+            loop::postToMain([weakSelf = weak_from_this(), outcomes] {
+              if (auto self = weakSelf.lock()) {
+                self->takeWriteOutcomes(outcomes);
+              }
+            });
+          },
+          [this](unsigned bus, std::optional<Luminance> luminance) {
+            loop::postToMain([weakSelf = weak_from_this(), bus, luminance] {
+              if (auto self = weakSelf.lock()) {
+                self->takeReport(bus, luminance);
+              }
+            });
+          }) {
   detectMonitorName();
   if (levelsPerDisplay()) {
     currentBrightness = displays_.front().level;
@@ -104,30 +99,34 @@ void DisplayManager::restoreRememberedLevel() {
   }
 }
 
-void DisplayManager::restoreLevelOf(ControlledDisplay& display) {
+bool DisplayManager::restoreLevelOf(ControlledDisplay& display) {
   if (std::optional<std::int64_t> remembered = remembered_.of(display)) {
     display.level = *remembered;
-    return;
+    return true;
   }
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
     if (auto device = backlight_->builtInPanel(); device && device->name == display.backlight) {
       display.level = BacklightLevels(device->maximum).levelForValue(device->brightness);
     }
   }
+  return false;
 }
 
 void DisplayManager::setBrightness(std::int64_t value) {
-  const std::int64_t level = std::clamp(value, kMinimumLevel, kMaximumLevel);
+  const std::int64_t level = clampedLevel(value);
   currentBrightness = level;
   if (levelsPerDisplay()) {
+    std::map<unsigned, DdcWriter::Level> writes;
     for (ControlledDisplay& display : displays_) {
-      setLevelOf(display, level);
+      setLevelOf(display, level, writes);
     }
+    submit(writes);
   } else {
     for (ControlledDisplay& display : displays_) {
       display.level = level;
     }
     remembered_.saveShared(level);
+    awaitingReport_.clear();
     sendToEveryBus(level);
   }
   scheduleBrightnessChanged(level);
@@ -138,10 +137,11 @@ void DisplayManager::stepBrightness(std::int64_t delta) {
     setBrightness(saturatingSum(currentBrightness, delta));
     return;
   }
+  std::map<unsigned, DdcWriter::Level> writes;
   for (ControlledDisplay& display : displays_) {
-    setLevelOf(display,
-               std::clamp(saturatingSum(display.level, delta), kMinimumLevel, kMaximumLevel));
+    setLevelOf(display, clampedLevel(saturatingSum(display.level, delta)), writes);
   }
+  submit(writes);
   currentBrightness = displays_.front().level;
   scheduleBrightnessChanged(currentBrightness);
 }
@@ -155,7 +155,9 @@ void DisplayManager::setBrightness(const std::string& displayId, std::int64_t va
     setBrightness(value);
     return;
   }
-  setLevelOf(*display, std::clamp(value, kMinimumLevel, kMaximumLevel));
+  std::map<unsigned, DdcWriter::Level> writes;
+  setLevelOf(*display, clampedLevel(value), writes);
+  submit(writes);
   currentBrightness = display->level;
   scheduleBrightnessChanged(currentBrightness);
 }
@@ -173,7 +175,8 @@ ControlledDisplay* DisplayManager::displayWithId(const std::string& id) {
   return found == displays_.end() ? nullptr : &*found;
 }
 
-void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level) {
+void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level,
+                                std::map<unsigned, DdcWriter::Level>& writes) {
   display.level = level;
   remembered_.save(display);
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
@@ -182,8 +185,15 @@ void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level) 
   } else if (!transport_.functionsAvailable()) {
     gammaFallback_.dim(level, display.outputName);
   } else {
+    awaitingReport_.erase(display.bus);
     newestLevelOfBus_[display.bus] = ++levelsSent_;
-    writer_.submit(display.bus, {level, levelsSent_});
+    writes[display.bus] = {level, levelsSent_};
+  }
+}
+
+void DisplayManager::submit(const std::map<unsigned, DdcWriter::Level>& writes) {
+  if (!writes.empty()) {
+    writer_.submit(writes);
   }
 }
 
@@ -195,36 +205,16 @@ void DisplayManager::sendToEveryBus(std::int64_t level) {
   writer_.submitToEveryBus({level, ++levelsSent_});
 }
 
-// On the main thread, in the order the levels were written. Monitors whose
-// output is not known share the dimming of every output, as when all
-// displays share one level: accepted when any of them took its level.
+// On the main thread, in the order the levels were written. Only the newest
+// level's refusal dims, as a newer level may yet be taken.
 void DisplayManager::takeWriteOutcomes(const std::vector<DdcWriter::Outcome>& outcomes) {
-  bool anyUnnamed = false;
-  bool unnamedAccepted = false;
-  std::optional<std::int64_t> unnamedRefused;
+  std::vector<GammaFallback::Result> results;
   for (const DdcWriter::Outcome& outcome : outcomes) {
-    const std::string output = outcome.bus ? outputOfBus(*outcome.bus) : "";
-    const bool newest =
-        outcome.level.sequence == (outcome.bus ? newestLevelOfBus_[*outcome.bus] : levelsSent_);
-    if (!output.empty() && outcome.accepted) {
-      gammaFallback_.restoreIfDimmed(output);
-    } else if (!output.empty()) {
-      if (newest) {
-        gammaFallback_.dim(outcome.level.value, output);
-      }
-    } else {
-      anyUnnamed = true;
-      unnamedAccepted = unnamedAccepted || outcome.accepted;
-      if (!outcome.accepted && newest) {
-        unnamedRefused = outcome.level.value;
-      }
-    }
+    const std::uint64_t newest = outcome.bus ? newestLevelOfBus_[*outcome.bus] : levelsSent_;
+    results.push_back({outcome.bus ? outputOfBus(*outcome.bus) : "", outcome.level.value,
+                       outcome.accepted, outcome.level.sequence == newest});
   }
-  if (anyUnnamed && unnamedAccepted) {
-    gammaFallback_.restoreIfDimmed();
-  } else if (unnamedRefused) {
-    gammaFallback_.dim(*unnamedRefused);
-  }
+  gammaFallback_.take(results);
 }
 
 std::string DisplayManager::outputOfBus(unsigned bus) const {
@@ -232,6 +222,23 @@ std::string DisplayManager::outputOfBus(unsigned bus) const {
     return shown.kind == ControlledDisplay::Kind::Monitor && shown.bus == bus;
   });
   return display == displays_.end() ? "" : display->outputName;
+}
+
+// A level set since the request stands; a monitor that did not answer
+// keeps the level it started with.
+void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& luminance) {
+  if (!luminance || awaitingReport_.erase(bus) == 0) {
+    return;
+  }
+  for (ControlledDisplay& display : displays_) {
+    if (display.kind == ControlledDisplay::Kind::Monitor && display.bus == bus) {
+      display.level = luminance->level();
+      if (!levelsPerDisplay()) {
+        currentBrightness = display.level;
+      }
+      scheduleBrightnessChanged(display.level);
+    }
+  }
 }
 
 void DisplayManager::waitForWrites() { writer_.waitUntilIdle(); }
@@ -274,7 +281,14 @@ void DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) 
       display.level = wasPerDisplay ? known->level : currentBrightness;
     } else {
       display.level = currentBrightness;
-      restoreLevelOf(display);
+      const bool remembered = restoreLevelOf(display);
+      if (display.kind == ControlledDisplay::Kind::Monitor) {
+        // Also for the monitor's scale, which every level sent to it needs.
+        writer_.read(display.bus);
+        if (!remembered) {
+          awaitingReport_.insert(display.bus);
+        }
+      }
     }
   }
   displays_ = std::move(found);

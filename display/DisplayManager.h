@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,8 +83,13 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
  private:
   void findDisplays(const std::vector<platform::Screen>& screens);
   void restoreRememberedLevel();
-  void restoreLevelOf(ControlledDisplay& display);
-  void setLevelOf(ControlledDisplay& display, std::int64_t level);
+  // False when nothing was remembered for the display.
+  bool restoreLevelOf(ControlledDisplay& display);
+  void takeReport(unsigned bus, const std::optional<Luminance>& luminance);
+  // Adds what the writer is to send a monitor to `writes`.
+  void setLevelOf(ControlledDisplay& display, std::int64_t level,
+                  std::map<unsigned, DdcWriter::Level>& writes);
+  void submit(const std::map<unsigned, DdcWriter::Level>& writes);
   void sendToEveryBus(std::int64_t level);
   void takeWriteOutcomes(const std::vector<DdcWriter::Outcome>& outcomes);
   std::string outputOfBus(unsigned bus) const;
@@ -100,5 +107,8 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   // refusal dims, as a newer level may yet be taken.
   std::uint64_t levelsSent_ = 0;
   std::map<unsigned, std::uint64_t> newestLevelOfBus_;
+  // Monitors with no remembered level, which take the one they report
+  // unless a level is set first.
+  std::set<unsigned> awaitingReport_;
   DdcWriter writer_;  // Last, so its thread stops before the transport goes.
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "platform/loop/Log.h"
@@ -34,6 +35,30 @@ void GammaFallback::restoreIfDimmed(const std::string& outputName) {
     return;
   }
   applyToOutputs(kFullBrightness, outputName);
+}
+
+void GammaFallback::take(const std::vector<Result>& results) {
+  bool anyUnnamed = false;
+  bool unnamedAccepted = false;
+  std::optional<std::int64_t> unnamedRefused;
+  for (const Result& result : results) {
+    if (result.outputName.empty()) {
+      anyUnnamed = true;
+      unnamedAccepted = unnamedAccepted || result.accepted;
+      if (!result.accepted && result.newest) {
+        unnamedRefused = result.level;
+      }
+    } else if (result.accepted) {
+      restoreIfDimmed(result.outputName);
+    } else if (result.newest) {
+      dim(result.level, result.outputName);
+    }
+  }
+  if (anyUnnamed && unnamedAccepted) {
+    restoreIfDimmed();
+  } else if (unnamedRefused) {
+    dim(*unnamedRefused);
+  }
 }
 
 // An output name no lit output has (the display server names it otherwise)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/gamma/GammaControl.h"
 
@@ -25,6 +26,19 @@ class GammaFallback {
   // display has taken the level, so the monitor's own backlight is not
   // dimmed a second time in software.
   void restoreIfDimmed(const std::string& outputName = {});
+
+  // What became of a level sent to a display's monitor.
+  struct Result {
+    std::string outputName;  // Empty when not known.
+    std::int64_t level = 0;
+    bool accepted = false;
+    bool newest = false;  // Nothing newer was sent to it since.
+  };
+  // Lifts the dimming of each display that took its level and dims the one
+  // whose newest level was refused. Monitors whose output is not known share
+  // the dimming of every output, as when all displays share one level:
+  // accepted when any of them took its level.
+  void take(const std::vector<Result>& results);
 
  private:
   // Returns how many outputs took the fraction.

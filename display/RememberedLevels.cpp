@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "display/LevelSteps.h"
+
 namespace {
 
 const std::string kSharedKey = "Glimmerbox_Brightness";
 constexpr std::int64_t kLowestRestoredLevel = 1;
-constexpr std::int64_t kMaximumLevel = 100;
 
 std::string keyOf(const ControlledDisplay& display) { return kSharedKey + "_" + display.id; }
 

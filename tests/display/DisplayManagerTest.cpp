@@ -29,9 +29,16 @@ class DisplayManagerTest : public testing::Test {
  protected:
   void SetUp() override { record().reset(); }
 
+  // Once each monitor has been asked its luminance at start, with the
+  // record of that asking cleared.
   std::shared_ptr<DisplayManager> makeManager(const char* library = RECORDING_DISPLAY_SERVICE) {
-    return std::make_shared<DisplayManager>(
+    auto manager = std::make_shared<DisplayManager>(
         DisplayManager::Services{library, ports, gamma, ports, defaults, screens, ports});
+    manager->waitForWrites();
+    testsupport::drainMainQueue();
+    record().writes.clear();
+    record().timeline.clear();
+    return manager;
   }
   // Sets each level in turn, letting the writer finish and the main thread
   // take its outcome; returns what was written to standard output.
@@ -134,9 +141,10 @@ TEST_F(DisplayManagerTest, WritesEveryPortRetryingOnceAndReleasingEverything) {
     gamma->applied.clear();
     ports->status = listStatus;
     record().servicesWithoutObject = withoutObject;
-    record().writeStatuses = statuses;
     defaults->values.clear();  // A level restored at start would dim or list the ports.
-    EXPECT_EQ(setAndSettle(*makeManager(), {70}),
+    auto manager = makeManager();
+    record().writeStatuses = statuses;
+    EXPECT_EQ(setAndSettle(*manager, {70}),
               listStatus == 0 ? "" : "[DisplayManager] IOServiceGetMatchingServices failed: -13\n");
     std::string joined;
     for (const std::string& entry : record().timeline)
@@ -207,6 +215,7 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
   for (const auto& [during, statuses, sent, startsInMilliseconds, applied] : cases) {
     SCOPED_TRACE(testing::PrintToString(during) + testing::PrintToString(statuses));
     record().reset();
+    auto manager = makeManager();
     record().writeStatuses = {{1, statuses}};
     gamma->applied.clear();
     // Level 10's first write waits on the writer's thread while `during` is
@@ -222,7 +231,6 @@ TEST_F(DisplayManagerTest, SendsOnlyTheNewestLevelTheGapApartAndDimsOnlyWhenItIs
       }
       return status;
     };
-    auto manager = makeManager();
     manager->setBrightness(10);
     reached.get_future().wait();
     for (std::int64_t level : during) manager->setBrightness(level);

@@ -34,9 +34,13 @@ class PerDisplayLevelsTest : public testing::Test {
     gamma->names = {{1, "HDMI-1"}, {2, "DP-1"}};
   }
 
+  // Once the monitors have answered what they were asked at start.
   std::shared_ptr<DisplayManager> makeManager() {
-    return std::make_shared<DisplayManager>(DisplayManager::Services{
+    auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
         RECORDING_DISPLAY_SERVICE, ports, gamma, ports, defaults, screens, ports, backlight});
+    settle(*manager);
+    record().writes.clear();
+    return manager;
   }
   static Levels levelsOf(const DisplayManager& manager) {
     Levels levels;
@@ -148,6 +152,28 @@ TEST_F(PerDisplayLevelsTest, SwitchesBetweenOneSharedLevelAndOnePerDisplayAsMoni
   EXPECT_EQ(manager->currentBrightness, 50);
   settle(*manager);
   EXPECT_EQ(defaults->values["Glimmerbox_Brightness"], 50);
+}
+
+// What a monitor answers a Get VCP Feature request for luminance with.
+std::vector<std::uint8_t> reply(std::uint8_t current, std::uint8_t maximum) {
+  std::vector<std::uint8_t> bytes = {0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0, maximum, 0, current};
+  std::uint8_t checksum = 0x50;
+  for (std::uint8_t byte : bytes) checksum ^= byte;
+  bytes.push_back(checksum);
+  return bytes;
+}
+
+// A monitor with no remembered level takes the one it reports, one that
+// does not answer keeps 70; every level goes out on the scale the monitor
+// reported, 74 % of 50 being 37.
+TEST_F(PerDisplayLevelsTest, AdoptsTheLevelEachMonitorReportsAndSendsOnItsScale) {
+  ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}, {2, "DP-2"}};
+  record().replies = {{1, reply(30, 100)}, {2, reply(40, 50)}};
+  auto manager = makeManager();
+  EXPECT_EQ(levelsOf(*manager), (Levels{30, 80, 70, 25}));
+  manager->setBrightness(74);
+  settle(*manager);
+  EXPECT_EQ(writes(), (std::vector<std::string>{"0 74", "1 37", "2 74"}));
 }
 
 }  // namespace
