@@ -4,9 +4,10 @@
 #include <string>
 
 // A display whose brightness the program sets: an external monitor over
-// DDC/CI, or the built-in panel through its backlight device.
+// DDC/CI, the built-in panel through its backlight device, or a screen that
+// takes neither, dimmed in software.
 struct ControlledDisplay {
-  enum class Kind { Monitor, BuiltInPanel };
+  enum class Kind { Monitor, BuiltInPanel, Software };
 
   Kind kind = Kind::Monitor;
   // Stays the same across runs and ports: the monitor's EDID identity where

@@ -41,6 +41,28 @@ ControlledDisplay monitorOn(const platform::DdcBus& bus,
   return display;
 }
 
+// Beside displays set otherwise, a monitor (a screen with an EDID) that takes
+// neither DDC/CI nor a backlight is dimmed in software on its own output.
+// Alone, such screens share one level, as before any display was known.
+void addDimmedInSoftware(std::vector<ControlledDisplay>& displays,
+                         const std::vector<platform::Screen>& screens) {
+  for (const platform::Screen& screen : screens) {
+    const bool controlled = std::any_of(displays.begin(), displays.end(), [&](const auto& shown) {
+      return platform::sameConnector(shown.connector, screen.connector);
+    });
+    if (controlled || screen.identity.empty() || screen.outputName.empty()) {
+      continue;
+    }
+    ControlledDisplay display;
+    display.kind = ControlledDisplay::Kind::Software;
+    display.id = screen.identity;
+    display.name = screen.localizedName.empty() ? kMonitorName : screen.localizedName;
+    display.connector = screen.connector;
+    display.outputName = screen.outputName;
+    displays.push_back(std::move(display));
+  }
+}
+
 // Two monitors of one model would otherwise get rows of one name.
 void tellApartSameNames(std::vector<ControlledDisplay>& displays) {
   std::map<std::string, int> uses;
@@ -75,6 +97,9 @@ std::vector<ControlledDisplay> DisplayCatalog::list(
     display.backlight = panel->name;
     display.backlightMaximum = panel->maximum;
     displays.push_back(std::move(display));
+  }
+  if (!displays.empty()) {
+    addDimmedInSoftware(displays, screens);
   }
   tellApartSameNames(displays);
   return displays;

@@ -9,8 +9,9 @@
 #include "platform/screens/Screens.h"
 
 // Which displays the program controls: one monitor per DDC bus, in the
-// buses' order, then the built-in panel when it has a backlight device.
-// Each is named after the screen it shows as; levels are left at 70.
+// buses' order, then the built-in panel when it has a backlight device, then
+// any other monitor's screen, to be dimmed in software. Each is named after
+// the screen it shows as; levels are left at 70.
 class DisplayCatalog {
  public:
   static std::vector<ControlledDisplay> list(const std::vector<platform::DdcBus>& buses,

@@ -102,6 +102,10 @@ void DisplayManager::restoreRememberedLevel() {
 bool DisplayManager::restoreLevelOf(ControlledDisplay& display) {
   if (std::optional<std::int64_t> remembered = remembered_.of(display)) {
     display.level = *remembered;
+    // Its gamma was given back when the program last quit.
+    if (display.kind == ControlledDisplay::Kind::Software && *remembered < kMaximumLevel) {
+      gammaFallback_.dim(*remembered, display.outputName);
+    }
     return true;
   }
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
@@ -120,7 +124,7 @@ void DisplayManager::setBrightness(std::int64_t value) {
     for (ControlledDisplay& display : displays_) {
       setLevelOf(display, level, writes);
     }
-    submit(writes);
+    writer_.submit(writes);
   } else {
     for (ControlledDisplay& display : displays_) {
       display.level = level;
@@ -141,7 +145,7 @@ void DisplayManager::stepBrightness(std::int64_t delta) {
   for (ControlledDisplay& display : displays_) {
     setLevelOf(display, clampedLevel(saturatingSum(display.level, delta)), writes);
   }
-  submit(writes);
+  writer_.submit(writes);
   currentBrightness = displays_.front().level;
   scheduleBrightnessChanged(currentBrightness);
 }
@@ -157,7 +161,7 @@ void DisplayManager::setBrightness(const std::string& displayId, std::int64_t va
   }
   std::map<unsigned, DdcWriter::Level> writes;
   setLevelOf(*display, clampedLevel(value), writes);
-  submit(writes);
+  writer_.submit(writes);
   currentBrightness = display->level;
   scheduleBrightnessChanged(currentBrightness);
 }
@@ -182,18 +186,13 @@ void DisplayManager::setLevelOf(ControlledDisplay& display, std::int64_t level,
   if (display.kind == ControlledDisplay::Kind::BuiltInPanel) {
     backlight_->setBrightness(display.backlight,
                               BacklightLevels(display.backlightMaximum).valueForLevel(level));
-  } else if (!transport_.functionsAvailable()) {
+  } else if (display.kind == ControlledDisplay::Kind::Software ||
+             !transport_.functionsAvailable()) {
     gammaFallback_.dim(level, display.outputName);
   } else {
     awaitingReport_.erase(display.bus);
     newestLevelOfBus_[display.bus] = ++levelsSent_;
     writes[display.bus] = {level, levelsSent_};
-  }
-}
-
-void DisplayManager::submit(const std::map<unsigned, DdcWriter::Level>& writes) {
-  if (!writes.empty()) {
-    writer_.submit(writes);
   }
 }
 

@@ -89,7 +89,6 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   // Adds what the writer is to send a monitor to `writes`.
   void setLevelOf(ControlledDisplay& display, std::int64_t level,
                   std::map<unsigned, DdcWriter::Level>& writes);
-  void submit(const std::map<unsigned, DdcWriter::Level>& writes);
   void sendToEveryBus(std::int64_t level);
   void takeWriteOutcomes(const std::vector<DdcWriter::Outcome>& outcomes);
   std::string outputOfBus(unsigned bus) const;

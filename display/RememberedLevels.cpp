@@ -22,7 +22,7 @@ std::optional<std::int64_t> RememberedLevels::of(const ControlledDisplay& displa
   if (auto own = read(keyOf(display))) {
     return own;
   }
-  return display.kind == ControlledDisplay::Kind::Monitor ? shared() : std::nullopt;
+  return display.kind == ControlledDisplay::Kind::BuiltInPanel ? std::nullopt : shared();
 }
 
 void RememberedLevels::saveShared(std::int64_t level) { defaults_->setInteger(level, kSharedKey); }

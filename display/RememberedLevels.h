@@ -18,7 +18,7 @@ class RememberedLevels {
   // switched off.
   std::optional<std::int64_t> shared() const;
   // A monitor without a level of its own takes the shared one, which it
-  // showed before it had one; the panel never does.
+  // showed before it had one; the panel, set apart before, never does.
   std::optional<std::int64_t> of(const ControlledDisplay& display) const;
 
   void saveShared(std::int64_t level);

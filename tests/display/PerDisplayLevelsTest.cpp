@@ -21,7 +21,20 @@ struct FakeBacklight : platform::Backlight {
   std::vector<std::string> sent;
 };
 
-// Two monitors, one without an EDID of its own, and a laptop's panel.
+using Applied = std::vector<testsupport::FakeGamma::Applied>;
+using Strings = std::vector<std::string>;
+
+// What a monitor answers a Get VCP Feature request for luminance with.
+std::vector<std::uint8_t> reply(std::uint8_t current, std::uint8_t maximum) {
+  std::vector<std::uint8_t> bytes = {0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0, maximum, 0, current};
+  std::uint8_t checksum = 0x50;
+  for (std::uint8_t byte : bytes) checksum ^= byte;
+  bytes.push_back(checksum);
+  return bytes;
+}
+
+// Two monitors over DDC/CI, one without an EDID of its own, a laptop's panel
+// and a monitor that takes neither DDC/CI nor a backlight.
 class PerDisplayLevelsTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -29,9 +42,10 @@ class PerDisplayLevelsTest : public testing::Test {
     ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
     screens->list = {{"DELL U2720Q", {}, {}, "HDMI-A-1", "DEL-41071-7", "HDMI-1"},
                      {"", {}, {}, "DP-1", "", "DP-1"},
-                     {"Built-in Display", {}, {}, "eDP-1", "", "eDP-1"}};
-    gamma->lit = {1, 2};
-    gamma->names = {{1, "HDMI-1"}, {2, "DP-1"}};
+                     {"Built-in Display", {}, {}, "eDP-1", "", "eDP-1"},
+                     {"BenQ PD2700U", {}, {}, "DP-2", "BNQ-32-9", "DP-2"}};
+    gamma->lit = {1, 2, 3};
+    gamma->names = {{1, "HDMI-1"}, {2, "DP-1"}, {3, "DP-2"}};
   }
 
   // Once the monitors have answered what they were asked at start.
@@ -67,37 +81,40 @@ class PerDisplayLevelsTest : public testing::Test {
   std::shared_ptr<FakeBacklight> backlight = std::make_shared<FakeBacklight>();
 };
 
-// A monitor without a level of its own starts from the shared one, the panel
-// from its backlight; nothing is written at start. Each change then goes to
-// its own display alone and is kept under that display's key; the presets
-// and steps without a display act on every display from its own level.
+// At start a monitor takes its remembered level, else the one it reports,
+// the panel its backlight's; nothing is set. Each change then goes to its
+// own display alone, on the monitor's own scale (80 % of 50 is 40), and is
+// kept under that display's key; without a display it acts on every display
+// from its own level. A refused monitor is dimmed on its own output alone.
 TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
-  defaults->values = {{"Glimmerbox_Brightness", 40}, {"Glimmerbox_Brightness_DP-1", 60}};
+  defaults->values = {{"Glimmerbox_Brightness_DP-1", 60}};
+  record().replies = {{1, reply(30, 100)}, {2, reply(40, 50)}};
   auto manager = makeManager();
-  ASSERT_EQ(manager->displays().size(), 3u);
+  ASSERT_EQ(manager->displays().size(), 4u);
   EXPECT_EQ(manager->displays()[1].name, "External Monitor");
-  EXPECT_EQ(levelsOf(*manager), (Levels{40, 60, 25}));
-  EXPECT_TRUE(record().writes.empty());
+  EXPECT_EQ(levelsOf(*manager), (Levels{30, 60, 25, 70}));
+  EXPECT_TRUE(writes().empty());
 
   struct Step {
     std::string display;
     bool step;
     std::int64_t value;
     Levels levels;
-    std::vector<std::string> writes;
-    std::vector<std::string> backlight;
+    Strings writes, backlight;
+    Applied gamma;
   };
   const Step steps[] = {
-      {"DP-1", false, 80, {40, 80, 25}, {"1 80"}, {}},
-      {"backlight-intel_backlight", false, 0, {40, 80, 0}, {}, {"intel_backlight 1"}},
-      {"DEL-41071-7", true, -50, {0, 80, 0}, {"0 0"}, {}},
-      {"", true, 6, {6, 86, 6}, {"0 6", "1 86"}, {"intel_backlight 60"}},
-      {"", false, 75, {75, 75, 75}, {"0 75", "1 75"}, {"intel_backlight 750"}},
-      {"no-such-display", false, 10, {75, 75, 75}, {}, {}}};
+      {"DP-1", false, 80, {30, 80, 25, 70}, {"1 40"}, {}, {}},
+      {"backlight-intel_backlight", false, 0, {30, 80, 0, 70}, {}, {"intel_backlight 1"}, {}},
+      {"BNQ-32-9", true, -50, {30, 80, 0, 20}, {}, {}, {{3, 0.2}}},
+      {"", true, 6, {36, 86, 6, 26}, {"0 36", "1 43"}, {"intel_backlight 60"}, {{3, 0.26}}},
+      {"", false, 75, {75, 75, 75, 75}, {"0 75", "1 38"}, {"intel_backlight 750"}, {{3, 0.75}}},
+      {"no-such-display", false, 10, {75, 75, 75, 75}, {}, {}, {}}};
   for (const Step& step : steps) {
     SCOPED_TRACE(step.display + " " + std::to_string(step.value));
     record().writes.clear();
     backlight->sent.clear();
+    gamma->applied.clear();
     if (step.display.empty()) {
       step.step ? manager->stepBrightness(step.value) : manager->setBrightness(step.value);
     } else {
@@ -108,27 +125,20 @@ TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
     EXPECT_EQ(levelsOf(*manager), step.levels);
     EXPECT_EQ(writes(), step.writes);
     EXPECT_EQ(backlight->sent, step.backlight);
+    EXPECT_EQ(gamma->applied, step.gamma);
+  }
+  record().writeStatuses = {{1, {-1, -1}}};
+  for (const auto& [level, applied] : {std::pair{30, Applied{{1, 0.3}}}, {35, {{1, 1.0}}}}) {
+    gamma->applied.clear();
+    manager->setBrightness("DEL-41071-7", level);
+    settle(*manager);
+    EXPECT_EQ(gamma->applied, applied) << level;
   }
   EXPECT_EQ(defaults->values, (std::map<std::string, std::int64_t>{
-                                  {"Glimmerbox_Brightness", 40},
-                                  {"Glimmerbox_Brightness_DEL-41071-7", 75},
+                                  {"Glimmerbox_Brightness_BNQ-32-9", 75},
+                                  {"Glimmerbox_Brightness_DEL-41071-7", 35},
                                   {"Glimmerbox_Brightness_DP-1", 75},
                                   {"Glimmerbox_Brightness_backlight-intel_backlight", 75}}));
-}
-
-// A monitor that refuses DDC/CI is dimmed in software on its own output, and
-// given its full brightness back once it takes a level.
-TEST_F(PerDisplayLevelsTest, DimsOnlyTheOutputOfTheMonitorThatRefuses) {
-  auto manager = makeManager();
-  record().writeStatuses = {{1, {-1, -1}}};
-  manager->setBrightness("DEL-41071-7", 30);
-  manager->setBrightness("DP-1", 20);
-  settle(*manager);
-  EXPECT_EQ(gamma->applied, (std::vector<testsupport::FakeGamma::Applied>{{1, 0.3}}));
-  gamma->applied.clear();
-  manager->setBrightness("DEL-41071-7", 35);
-  settle(*manager);
-  EXPECT_EQ(gamma->applied, (std::vector<testsupport::FakeGamma::Applied>{{1, 1.0}}));
 }
 
 // One monitor alone shares the one level with the key it always had; a
@@ -136,6 +146,7 @@ TEST_F(PerDisplayLevelsTest, DimsOnlyTheOutputOfTheMonitorThatRefuses) {
 // keeps the level it had of its own.
 TEST_F(PerDisplayLevelsTest, SwitchesBetweenOneSharedLevelAndOnePerDisplayAsMonitorsComeAndGo) {
   backlight->device.reset();
+  screens->list.pop_back();
   ports->buses = {{0, "HDMI-A-1"}};
   defaults->values = {{"Glimmerbox_Brightness", 40}};
   auto manager = makeManager();
@@ -147,33 +158,12 @@ TEST_F(PerDisplayLevelsTest, SwitchesBetweenOneSharedLevelAndOnePerDisplayAsMoni
   EXPECT_EQ(levelsOf(*manager), (Levels{50, 50}));
   manager->setBrightness("DEL-41071-7", 20);
   ports->buses = {{1, "DP-1"}};
+  screens->list.erase(screens->list.begin());
   manager->detectMonitorName();
   EXPECT_FALSE(manager->levelsPerDisplay());
   EXPECT_EQ(manager->currentBrightness, 50);
   settle(*manager);
   EXPECT_EQ(defaults->values["Glimmerbox_Brightness"], 50);
-}
-
-// What a monitor answers a Get VCP Feature request for luminance with.
-std::vector<std::uint8_t> reply(std::uint8_t current, std::uint8_t maximum) {
-  std::vector<std::uint8_t> bytes = {0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0, maximum, 0, current};
-  std::uint8_t checksum = 0x50;
-  for (std::uint8_t byte : bytes) checksum ^= byte;
-  bytes.push_back(checksum);
-  return bytes;
-}
-
-// A monitor with no remembered level takes the one it reports, one that
-// does not answer keeps 70; every level goes out on the scale the monitor
-// reported, 74 % of 50 being 37.
-TEST_F(PerDisplayLevelsTest, AdoptsTheLevelEachMonitorReportsAndSendsOnItsScale) {
-  ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}, {2, "DP-2"}};
-  record().replies = {{1, reply(30, 100)}, {2, reply(40, 50)}};
-  auto manager = makeManager();
-  EXPECT_EQ(levelsOf(*manager), (Levels{30, 80, 70, 25}));
-  manager->setBrightness(74);
-  settle(*manager);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"0 74", "1 37", "2 74"}));
 }
 
 }  // namespace
