@@ -129,11 +129,22 @@ void AppDelegate::toggleLaunchAtLogin() {
 
 void AppDelegate::quit() { menuBarVC->quitClicked(); }
 
+// A line per display while each keeps its own level.
 void AppDelegate::updateToolTip() {
-  if (platform::StatusBarButton* button = statusItem->button()) {
+  platform::StatusBarButton* button = statusItem->button();
+  if (button == nullptr) {
+    return;
+  }
+  if (!displayManager_->levelsPerDisplay()) {
     button->setToolTip(displayManager_->monitorName + ": " +
                        levelText(displayManager_->currentBrightness));
+    return;
   }
+  std::string lines;
+  for (const ControlledDisplay& display : displayManager_->displays()) {
+    lines += (lines.empty() ? "" : "\n") + display.name + ": " + levelText(display.level);
+  }
+  button->setToolTip(lines);
 }
 
 void AppDelegate::createPopover() { popover = makePopover_(); }

@@ -176,6 +176,7 @@ TEST_F(AppDelegateTest, KeysChangeTheDisplayUnderThePointerElseEveryDisplay) {
     EXPECT_EQ(hudOutputs.back(), press.hudOn);
   }
   testsupport::drainMainQueue();
+  EXPECT_EQ(button->toolTip, "DELL U2720Q: 76%\nLG HDR 4K: 68%");
   button->action();
   EXPECT_EQ(popover->content->height(), 200 + 64);
   std::vector<std::string> texts;
