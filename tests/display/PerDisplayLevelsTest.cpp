@@ -81,18 +81,19 @@ class PerDisplayLevelsTest : public testing::Test {
   std::shared_ptr<FakeBacklight> backlight = std::make_shared<FakeBacklight>();
 };
 
-// At start a monitor takes its remembered level, else the one it reports,
-// the panel its backlight's; nothing is set. Each change then goes to its
+// At start a monitor takes its remembered level, else the shared one, the
+// panel its backlight's, never the shared; nothing is set. Each change then goes to its
 // own display alone, on the monitor's own scale (80 % of 50 is 40), and is
 // kept under that display's key; without a display it acts on every display
 // from its own level. A refused monitor is dimmed on its own output alone.
 TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
-  defaults->values = {{"Glimmerbox_Brightness_DP-1", 60}};
+  defaults->values = {{"Glimmerbox_Brightness", 40}, {"Glimmerbox_Brightness_DP-1", 60}};
   record().replies = {{1, reply(30, 100)}, {2, reply(40, 50)}};
   auto manager = makeManager();
   ASSERT_EQ(manager->displays().size(), 4u);
   EXPECT_EQ(manager->displays()[1].name, "External Monitor");
-  EXPECT_EQ(levelsOf(*manager), (Levels{30, 60, 25, 70}));
+  EXPECT_EQ(levelsOf(*manager), (Levels{40, 60, 25, 40}));
+  EXPECT_EQ(gamma->applied, (Applied{{3, 0.4}})) << "the screen dimmed in software";
   EXPECT_TRUE(writes().empty());
 
   struct Step {
@@ -104,10 +105,10 @@ TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
     Applied gamma;
   };
   const Step steps[] = {
-      {"DP-1", false, 80, {30, 80, 25, 70}, {"1 40"}, {}, {}},
-      {"backlight-intel_backlight", false, 0, {30, 80, 0, 70}, {}, {"intel_backlight 1"}, {}},
-      {"BNQ-32-9", true, -50, {30, 80, 0, 20}, {}, {}, {{3, 0.2}}},
-      {"", true, 6, {36, 86, 6, 26}, {"0 36", "1 43"}, {"intel_backlight 60"}, {{3, 0.26}}},
+      {"DP-1", false, 80, {40, 80, 25, 40}, {"1 40"}, {}, {}},
+      {"backlight-intel_backlight", false, 0, {40, 80, 0, 40}, {}, {"intel_backlight 1"}, {}},
+      {"BNQ-32-9", true, -30, {40, 80, 0, 10}, {}, {}, {{3, 0.1}}},
+      {"", true, 6, {46, 86, 6, 16}, {"0 46", "1 43"}, {"intel_backlight 60"}, {{3, 0.16}}},
       {"", false, 75, {75, 75, 75, 75}, {"0 75", "1 38"}, {"intel_backlight 750"}, {{3, 0.75}}},
       {"no-such-display", false, 10, {75, 75, 75, 75}, {}, {}, {}}};
   for (const Step& step : steps) {
@@ -135,6 +136,7 @@ TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
     EXPECT_EQ(gamma->applied, applied) << level;
   }
   EXPECT_EQ(defaults->values, (std::map<std::string, std::int64_t>{
+                                  {"Glimmerbox_Brightness", 40},
                                   {"Glimmerbox_Brightness_BNQ-32-9", 75},
                                   {"Glimmerbox_Brightness_DEL-41071-7", 35},
                                   {"Glimmerbox_Brightness_DP-1", 75},

@@ -1,7 +1,7 @@
 // Gives an X output the EDID of a made-up monitor and writes the same bytes
-// to a file, as the kernel shows them in a connector's sysfs folder; the
-// program then finds the connector of each screen as on real hardware.
-//   vm_fake_edid OUTPUT SERIAL MODEL FILE
+// to standard output, for a connector's sysfs folder; the program then finds
+// the connector of each screen as on real hardware.
+//   vm_fake_edid OUTPUT SERIAL MODEL > EDID
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -39,18 +39,12 @@ std::array<std::uint8_t, kEdidSize> edidOf(std::uint32_t serial, const std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: vm_fake_edid OUTPUT SERIAL MODEL FILE\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: vm_fake_edid OUTPUT SERIAL MODEL > EDID\n");
     return 2;
   }
   const auto edid = edidOf(static_cast<std::uint32_t>(std::stoul(argv[2])), argv[3]);
-  if (FILE* file = std::fopen(argv[4], "wb")) {
-    std::fwrite(edid.data(), 1, edid.size(), file);
-    std::fclose(file);
-  } else {
-    std::perror(argv[4]);
-    return 1;
-  }
+  std::fwrite(edid.data(), 1, edid.size(), stdout);
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 1;
   XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display));
