@@ -73,17 +73,13 @@ TEST(DdcTransport, ALibraryWithoutTheReadStillWritesButReadsNothing) {
   EXPECT_EQ(old.readLuminance(0), std::nullopt);
 }
 
-// {level, maximum, value on that scale}, then {reported, its level}.
+// {level, maximum, the value on that scale, and that value's level}.
 TEST(Luminance, ConvertsBetweenLevelsAndAMonitorsOwnScaleRounding) {
-  const std::tuple<std::int64_t, std::int64_t, std::int64_t> cases[] = {
-      {70, 50, 35}, {33, 50, 17}, {1, 3, 0}, {100, 300, 300}};
-  for (const auto& [level, maximum, value] : cases) {
+  const std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t> cases[] = {
+      {70, 50, 35, 70}, {33, 50, 17, 34}, {1, 3, 0, 0}, {50, 3, 2, 67}, {1, 200, 2, 1}};
+  for (const auto& [level, maximum, value, back] : cases) {
     EXPECT_EQ(scaledLevel(level, maximum), value) << level << " of " << maximum;
-  }
-  const std::tuple<Luminance, std::int64_t> reported[] = {
-      {{1, 3}, 33}, {{2, 3}, 67}, {{1, 200}, 1}, {{300, 300}, 100}};
-  for (const auto& [luminance, level] : reported) {
-    EXPECT_EQ(luminance.level(), level) << luminance.current << " of " << luminance.maximum;
+    EXPECT_EQ((Luminance{value, maximum}.level()), back) << value << " of " << maximum;
   }
 }
 
