@@ -169,11 +169,16 @@ std::optional<BacklightDevice> findBuiltInPanelBacklight(const fs::path& sysfsRo
   return best;
 }
 
-std::optional<std::int64_t> backlightMaximum(const fs::path& sysfsRoot, const std::string& name) {
+std::optional<std::int64_t> backlightValue(const fs::path& sysfsRoot, const std::string& name,
+                                           std::int64_t value) {
   if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
     return std::nullopt;
   }
-  return readMaximum(sysfsRoot / "class" / "backlight" / name);
+  const std::optional<std::int64_t> maximum = readMaximum(sysfsRoot / "class" / "backlight" / name);
+  if (!maximum) {
+    return std::nullopt;
+  }
+  return std::clamp<std::int64_t>(value, 0, *maximum);
 }
 
 }  // namespace platform

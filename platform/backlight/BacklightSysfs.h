@@ -17,9 +17,9 @@ namespace platform {
 // unreadable or nonsensical attributes are passed over.
 std::optional<BacklightDevice> findBuiltInPanelBacklight(const std::filesystem::path& sysfsRoot);
 
-// The device's max_brightness; nothing when `name` is not a plain file name
-// or the device has no usable maximum.
-std::optional<std::int64_t> backlightMaximum(const std::filesystem::path& sysfsRoot,
-                                             const std::string& name);
+// `value` clamped to the device's 0..max_brightness; nothing when `name` is
+// not a plain file name or the device has no usable maximum.
+std::optional<std::int64_t> backlightValue(const std::filesystem::path& sysfsRoot,
+                                           const std::string& name, std::int64_t value);
 
 }  // namespace platform

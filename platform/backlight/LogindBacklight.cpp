@@ -4,9 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QObject>
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <set>
 
 #include "platform/backlight/BacklightSysfs.h"
@@ -24,35 +22,23 @@ constexpr const char* kSubsystem = "backlight";
 
 struct LogindBacklight::Impl {
   std::filesystem::path sysfsRoot;
-  std::set<std::string> inFlight;
-  std::map<std::string, std::uint32_t> waiting;
   std::set<QString> reportedErrors;
   QObject replies;  // Parent of the answers awaited; they end with this object.
 
+  // logind answers at once, so each value goes out on its own call.
   void send(const std::string& name, std::uint32_t value) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kSessionPath, kSessionInterface, "SetBrightness");
     call << QString::fromLatin1(kSubsystem) << QString::fromStdString(name) << value;
     auto* answer =
         new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(call), &replies);
-    inFlight.insert(name);
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, &replies,
-                     [this, name](QDBusPendingCallWatcher* finished) {
+                     [this](QDBusPendingCallWatcher* finished) {
                        if (finished->isError()) {
                          report(finished->error());
                        }
                        finished->deleteLater();
-                       answered(name);
                      });
-  }
-
-  void answered(const std::string& name) {
-    inFlight.erase(name);
-    if (const auto next = waiting.find(name); next != waiting.end()) {
-      const std::uint32_t value = next->second;
-      waiting.erase(next);
-      send(name, value);
-    }
   }
 
   // Once per kind of error: a refusal repeats with every key press.
@@ -76,15 +62,8 @@ std::optional<BacklightDevice> LogindBacklight::builtInPanel() {
 }
 
 void LogindBacklight::setBrightness(const std::string& name, std::int64_t value) {
-  const std::optional<std::int64_t> maximum = backlightMaximum(impl_->sysfsRoot, name);
-  if (!maximum) {
-    return;
-  }
-  const auto clamped = static_cast<std::uint32_t>(std::clamp<std::int64_t>(value, 0, *maximum));
-  if (impl_->inFlight.contains(name)) {
-    impl_->waiting[name] = clamped;
-  } else {
-    impl_->send(name, clamped);
+  if (const std::optional<std::int64_t> clamped = backlightValue(impl_->sysfsRoot, name, value)) {
+    impl_->send(name, static_cast<std::uint32_t>(*clamped));
   }
 }
 

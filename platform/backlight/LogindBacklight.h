@@ -9,11 +9,9 @@ namespace platform {
 
 // Reads the panel's backlight from sysfs under `sysfsRoot` (normally /sys)
 // and sets it through logind's Session.SetBrightness on the system bus, for
-// the caller's session. One request per device is on its way at a time; a
-// value asked for meanwhile replaces the one waiting, so a slow firmware
-// backlight follows held keys without a queue. A refusal is written to
-// standard error once per kind of error. Values are clamped to the device's
-// range first; a device gone from sysfs is left alone.
+// the caller's session, one asynchronous call per value. A refusal is
+// written to standard error once per kind of error. Values are clamped to the
+// device's range first; a device gone from sysfs is left alone.
 class LogindBacklight : public Backlight {
  public:
   explicit LogindBacklight(std::filesystem::path sysfsRoot = "/sys");

@@ -9,11 +9,8 @@ namespace {
 
 // {maximum, level, its value, a value, its level}
 const std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t, std::int64_t> kCases[] = {
-    {1, 0, 1, 0, 0},       {1, 100, 1, 1, 100},
-    {7, 7, 1, 1, 14},      {7, 50, 4, 4, 57},
-    {255, 0, 1, 1, 0},     {255, 50, 128, 128, 50},
-    {1000, 1, 10, 5, 1},   {1000, 100, 1000, 999, 100},
-    {96000, 0, 1, 480, 1}, {96000, 33, 31680, 95999, 100},
+    {1, 0, 1, 0, 0},         {7, 50, 4, 4, 57},     {255, 50, 128, 128, 50},
+    {1000, 100, 1000, 5, 1}, {96000, 0, 1, 480, 1}, {96000, 33, 31680, 95999, 100},
 };
 
 TEST(BacklightLevels, MapsLevelsToValuesAndBackRoundedNeverOff) {

@@ -1,128 +1,85 @@
 #include "display/DdcTransport.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <tuple>
 
-#include "tests/display/libraries/DisplayServiceRecord.h"
-#include "tests/support/FakeDisplayServices.h"
+#include "tests/display/DisplayTestPorts.h"
 
 // Reading a monitor's luminance; writing levels is in DisplayManagerTest.
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using displaytest::record;
 
-DisplayServiceRecord& record() {
-  static DisplayServiceRecord* shared = reinterpret_cast<DisplayServiceRecord* (*)()>(
-      dlsym(dlopen(RECORDING_DISPLAY_SERVICE, RTLD_LAZY), "glimmerboxTestDisplayServiceRecord"))();
-  return *shared;
-}
-
-// Time passes only by pauses, which go to the library's timeline, and sleeps.
-struct FakeTime : platform::Sleeper, platform::Clock {
-  void sleepMicroseconds(std::uint32_t microseconds) override {
-    record().timeline.push_back("pause " + std::to_string(microseconds));
-    time += std::chrono::microseconds(microseconds);
-  }
-  TimePoint now() override { return time; }
-  void sleepUntil(TimePoint deadline) override { time = std::max(time, deadline); }
-  TimePoint time{};
-};
-
-// A reply to a luminance request from its first ten bytes, checksum added.
-Bytes reply(Bytes bytes) {
+// A luminance reply with result, maximum and current, checksum added.
+Bytes reply(std::uint8_t result, std::uint16_t maximum, std::uint16_t current) {
+  Bytes bytes = {0x6E,
+                 0x88,
+                 0x02,
+                 result,
+                 0x10,
+                 0x00,
+                 std::uint8_t(maximum >> 8),
+                 std::uint8_t(maximum),
+                 std::uint8_t(current >> 8),
+                 std::uint8_t(current)};
   std::uint8_t checksum = 0x50;
   for (std::uint8_t byte : bytes) checksum ^= byte;
   bytes.push_back(checksum);
   return bytes;
 }
 
-std::string joinedTimeline() {
-  std::string joined;
-  for (const std::string& entry : record().timeline) joined += (joined.empty() ? "" : ", ") + entry;
-  return joined;
-}
-
-struct DdcTransportTest : testing::Test {
-  void SetUp() override { record().reset(); }
-  std::shared_ptr<FakeTime> time = std::make_shared<FakeTime>();
-  DdcTransport transport{RECORDING_DISPLAY_SERVICE, std::make_shared<testsupport::FakeDdcBuses>(),
-                         time, time};
-};
-
-TEST_F(DdcTransportTest, TakesOnlyAWellFormedLuminanceReplyWithoutError) {
+// Each case: the reply, the request's write status, what is read, and the
+// library's calls with the pauses between them.
+TEST(DdcTransport, ReadsOnlyAWellFormedLuminanceReplyWithoutErrorKeepingThePacing) {
   const std::string asked = "create 1, write 1 -> 0, pause 40000, read 1 -> 0, release object 1";
-  Bytes good = reply({0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32});
-  Bytes badChecksum = good;
+  Bytes badChecksum = reply(0, 100, 50);
   badChecksum.back() ^= 0x01;
-  const std::tuple<Bytes, std::optional<Luminance>> cases[] = {
-      {good, Luminance{50, 100}},
-      {reply({0x6E, 0x88, 0x02, 0x00, 0x10, 0x01, 0x01, 0x2C, 0x00, 0x96}), Luminance{150, 300}},
-      {reply({0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x01, 0x00}), Luminance{100, 100}},
-      {badChecksum, std::nullopt},
-      {reply({0x6E, 0x88, 0x02, 0x01, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32}), std::nullopt},
-      {reply({0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00}), std::nullopt},
-      {reply({0x6E, 0x88, 0x02, 0x00, 0x12, 0x00, 0x00, 0x64, 0x00, 0x32}), std::nullopt},
-      {reply({0x6E, 0x88, 0x03, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32}), std::nullopt},
-      {reply({0x6E, 0x87, 0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32}), std::nullopt},
-      {reply({0x6F, 0x88, 0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32}), std::nullopt}};
-  for (const auto& [bytes, luminance] : cases) {
-    SCOPED_TRACE(testing::PrintToString(bytes));
+  const std::tuple<Bytes, std::int32_t, std::optional<Luminance>, std::string> cases[] = {
+      {reply(0, 300, 150), 0, Luminance{150, 300}, asked},
+      {reply(0, 100, 256), 0, Luminance{100, 100}, asked},
+      {badChecksum, 0, std::nullopt, asked},
+      {reply(1, 100, 50), 0, std::nullopt, asked},
+      {reply(0, 0, 0), 0, std::nullopt, asked},
+      {{}, 0, std::nullopt, "create 1, write 1 -> 0, pause 40000, read 1 -> -6, release object 1"},
+      {reply(0, 100, 50), -6, std::nullopt, "create 1, write 1 -> -6, release object 1"}};
+  auto ports = std::make_shared<displaytest::FakePorts>();
+  DdcTransport transport(RECORDING_DISPLAY_SERVICE, ports, ports, ports);
+  for (const auto& [bytes, status, luminance, timeline] : cases) {
+    SCOPED_TRACE(timeline + " " + testing::PrintToString(bytes));
     record().reset();
-    record().replies[1] = bytes;
+    if (!bytes.empty()) record().replies[1] = bytes;
+    record().writeStatuses[1] = {status};
+    std::string calls;
     EXPECT_EQ(transport.readLuminance(0), luminance);
-    EXPECT_EQ(joinedTimeline(), asked);
+    for (const std::string& call : record().timeline) calls += (calls.empty() ? "" : ", ") + call;
+    EXPECT_EQ(calls, timeline);
   }
   const DisplayServiceRecord::Write& request = record().writes.at(0);
   EXPECT_EQ(std::tie(request.chipAddress, request.dataAddress), std::tuple(0x37u, 0x51u));
   EXPECT_EQ(request.bytes, (Bytes{0x82, 0x01, 0x10, 0xAC}));
+  // Each request waited the gap after the read before it; the last was refused.
+  EXPECT_EQ(ports->now() - platform::Clock::TimePoint{},
+            std::chrono::milliseconds(40 + 5 * (50 + 40) + 50));
 }
 
-// A refused request is not followed by a read; nothing answers service 2.
-TEST_F(DdcTransportTest, ReadsNothingWhereTheRequestOrTheReadFails) {
-  const std::tuple<std::set<std::uint32_t>, std::deque<std::int32_t>, std::string> cases[] = {
-      {{2}, {}, "no object 2"},
-      {{}, {-6}, "create 2, write 2 -> -6, release object 2"},
-      {{}, {}, "create 2, write 2 -> 0, pause 40000, read 2 -> -6, release object 2"}};
-  for (const auto& [withoutObject, statuses, timeline] : cases) {
-    record().reset();
-    record().servicesWithoutObject = withoutObject;
-    record().writeStatuses[2] = statuses;
-    EXPECT_EQ(transport.readLuminance(1), std::nullopt);
-    EXPECT_EQ(joinedTimeline(), timeline);
-  }
-}
-
-// The second request waits the gap after the first one's read.
-TEST_F(DdcTransportTest, KeepsThePortsPacingAcrossTheRequestAndTheRead) {
-  record().replies[1] = reply({0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0x00, 0x64, 0x00, 0x32});
-  ASSERT_TRUE(transport.readLuminance(0) && transport.readLuminance(0));
-  EXPECT_EQ(time->now() - FakeTime::TimePoint{}, std::chrono::milliseconds(40 + 50 + 40));
-}
-
-TEST_F(DdcTransportTest, ALibraryWithoutTheReadStillWritesButReadsNothing) {
-  testing::internal::CaptureStdout();
-  DdcTransport old(WRITE_ONLY_DISPLAY_SERVICE, std::make_shared<testsupport::FakeDdcBuses>(), time,
-                   time);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "[DisplayManager] Successfully loaded IOAVService symbols\n");
+TEST(DdcTransport, ALibraryWithoutTheReadStillWritesButReadsNothing) {
+  auto ports = std::make_shared<displaytest::FakePorts>();
+  DdcTransport old(WRITE_ONLY_DISPLAY_SERVICE, ports, ports, ports);
   EXPECT_TRUE(old.functionsAvailable());
   EXPECT_EQ(old.readLuminance(0), std::nullopt);
 }
 
+// {level, maximum, the value on that scale, and that value's level}.
 TEST(Luminance, ConvertsBetweenLevelsAndAMonitorsOwnScaleRounding) {
-  const std::tuple<std::int64_t, std::int64_t, std::int64_t> cases[] = {
-      {70, 100, 70}, {70, 50, 35}, {33, 50, 17}, {1, 3, 0}, {50, 3, 2}, {100, 300, 300}};
-  for (const auto& [level, maximum, value] : cases) {
+  const std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t> cases[] = {
+      {70, 50, 35, 70}, {33, 50, 17, 34}, {1, 3, 0, 0}, {50, 3, 2, 67}, {1, 200, 2, 1}};
+  for (const auto& [level, maximum, value, back] : cases) {
     EXPECT_EQ(scaledLevel(level, maximum), value) << level << " of " << maximum;
-  }
-  const std::tuple<Luminance, std::int64_t> reported[] = {
-      {{25, 50}, 50}, {{1, 3}, 33}, {{2, 3}, 67}, {{1, 200}, 1}, {{0, 7}, 0}, {{300, 300}, 100}};
-  for (const auto& [luminance, level] : reported) {
-    EXPECT_EQ(luminance.level(), level) << luminance.current << " of " << luminance.maximum;
+    EXPECT_EQ((Luminance{value, maximum}.level()), back) << value << " of " << maximum;
   }
 }
 

@@ -80,8 +80,6 @@ std::vector<std::string> FakeMonitor::writes() const {
 
 void FakeMonitor::clearWrites() const { writeFile(attribute("writes"), "0"); }
 
-int FakeMonitor::level() const { return std::stoi(readFile(attribute("level"))); }
-
 void FakeMonitor::setLevel(int level) const {
   writeFile(attribute("level"), std::to_string(level));
 }

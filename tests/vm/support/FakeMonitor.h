@@ -32,7 +32,6 @@ class FakeMonitor {
 
   // The luminance it reports to a Get VCP Feature request; a taken luminance
   // command sets the level.
-  int level() const;
   void setLevel(int level) const;
   void setMaximum(int maximum) const;
 
