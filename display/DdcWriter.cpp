@@ -37,10 +37,13 @@ void DdcWriter::submit(const std::map<unsigned, Level>& levels) {
   changed_.notify_all();
 }
 
-void DdcWriter::read(unsigned bus) {
+void DdcWriter::read(const std::set<unsigned>& buses) {
+  if (buses.empty()) {
+    return;
+  }
   {
     std::lock_guard lock(mutex_);
-    waiting_.reads.insert(bus);
+    waiting_.reads.insert(buses.begin(), buses.end());
   }
   changed_.notify_all();
 }

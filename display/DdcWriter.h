@@ -48,8 +48,8 @@ class DdcWriter {
   // Queues each bus's level in place of the level waiting for it, all in
   // one round.
   void submit(const std::map<unsigned, Level>& levels);
-  // Asks the monitor on `bus` for its luminance before the next writes.
-  void read(unsigned bus);
+  // Asks the monitors on `buses` for their luminance before the next writes.
+  void read(const std::set<unsigned>& buses);
   // Blocks until every submitted level has been sent or replaced and every
   // read made, and their outcomes have been handed over.
   void waitUntilIdle();

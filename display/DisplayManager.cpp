@@ -19,12 +19,8 @@ namespace {
 // <prefix>/lib/glimmerbox/libglimmerbox-displayservice.so.
 constexpr const char* kDisplayServiceLibrary = "../lib/glimmerbox/libglimmerbox-displayservice.so";
 
-const std::string kBuiltInMarker = "Built-in";
-const std::string kColorLcdMarker = "Color LCD";
-
 bool namesBuiltInPanel(const std::string& name) {
-  return name.find(kBuiltInMarker) != std::string::npos ||
-         name.find(kColorLcdMarker) != std::string::npos;
+  return name.find("Built-in") != std::string::npos || name.find("Color LCD") != std::string::npos;
 }
 
 }  // namespace
@@ -67,12 +63,14 @@ DisplayManager::DisplayManager(Services services)
               }
             });
           }) {
-  detectMonitorName();
+  const std::set<unsigned> unread = takeUpDisplays();
   if (levelsPerDisplay()) {
     currentBrightness = displays_.front().level;
   } else {
     restoreRememberedLevel();
   }
+  // Last: from its first read on, the transport belongs to the writer's thread.
+  writer_.read(unread);
 }
 
 DisplayManager::~DisplayManager() = default;
@@ -254,27 +252,31 @@ void DisplayManager::scheduleBrightnessChanged(std::int64_t level) {
   });
 }
 
-void DisplayManager::detectMonitorName() {
+void DisplayManager::detectMonitorName() { writer_.read(takeUpDisplays()); }
+
+std::set<unsigned> DisplayManager::takeUpDisplays() {
   const std::vector<platform::Screen> screens = screens_->screens();
-  findDisplays(screens);
-  for (const platform::Screen& screen : screens) {
-    if (!screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName)) {
-      monitorName = screen.localizedName;
-      return;
-    }
-  }
-  if (auto main = screens_->mainScreen()) {
+  std::set<unsigned> unread = findDisplays(screens);
+  const auto monitor = std::find_if(screens.begin(), screens.end(), [](const auto& screen) {
+    return !screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName);
+  });
+  if (monitor != screens.end()) {
+    monitorName = monitor->localizedName;
+  } else if (auto main = screens_->mainScreen()) {
     monitorName = main->localizedName;
   }
+  return unread;
 }
 
 // Displays seen before keep their levels; new ones take theirs from what
-// was remembered, or from the panel itself.
-void DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) {
+// was remembered, or from the panel itself. Returns the new monitors' buses,
+// to be read for their level and scale.
+std::set<unsigned> DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) {
   const platform::DdcBusList buses = buses_->list();
   std::vector<ControlledDisplay> found = DisplayCatalog::list(
       buses.buses, backlight_ ? backlight_->builtInPanel() : std::nullopt, screens);
   const bool wasPerDisplay = levelsPerDisplay();
+  std::set<unsigned> unread;
   for (ControlledDisplay& display : found) {
     if (const ControlledDisplay* known = displayWithId(display.id)) {
       display.level = wasPerDisplay ? known->level : currentBrightness;
@@ -282,8 +284,7 @@ void DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) 
       display.level = currentBrightness;
       const bool remembered = restoreLevelOf(display);
       if (display.kind == ControlledDisplay::Kind::Monitor) {
-        // Also for the monitor's scale, which every level sent to it needs.
-        writer_.read(display.bus);
+        unread.insert(display.bus);
         if (!remembered) {
           awaitingReport_.insert(display.bus);
         }
@@ -294,4 +295,5 @@ void DisplayManager::findDisplays(const std::vector<platform::Screen>& screens) 
   if (wasPerDisplay && !levelsPerDisplay() && !displays_.empty()) {
     currentBrightness = displays_.front().level;
   }
+  return unread;
 }

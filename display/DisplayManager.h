@@ -81,7 +81,9 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   void waitForWrites();
 
  private:
-  void findDisplays(const std::vector<platform::Screen>& screens);
+  // Names the monitor and finds the displays; returns the buses to read.
+  std::set<unsigned> takeUpDisplays();
+  std::set<unsigned> findDisplays(const std::vector<platform::Screen>& screens);
   void restoreRememberedLevel();
   // False when nothing was remembered for the display.
   bool restoreLevelOf(ControlledDisplay& display);

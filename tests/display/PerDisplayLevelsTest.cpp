@@ -154,11 +154,13 @@ TEST_F(PerDisplayLevelsTest, SwitchesBetweenOneSharedLevelAndOnePerDisplayAsMoni
   auto manager = makeManager();
   EXPECT_FALSE(manager->levelsPerDisplay());
   manager->setBrightness("DEL-41071-7", 50);
+  manager->waitForWrites();  // The writer lists the buses too.
   ports->buses = {{0, "HDMI-A-1"}, {1, "DP-1"}};
   manager->detectMonitorName();
   EXPECT_TRUE(manager->levelsPerDisplay());
   EXPECT_EQ(levelsOf(*manager), (Levels{50, 50}));
   manager->setBrightness("DEL-41071-7", 20);
+  manager->waitForWrites();
   ports->buses = {{1, "DP-1"}};
   screens->list.erase(screens->list.begin());
   manager->detectMonitorName();
