@@ -1,5 +1,6 @@
 #include "display/DdcTransport.h"
 
+#include <algorithm>
 #include <string>
 
 #include "display/VcpReply.h"
@@ -71,16 +72,17 @@ bool DdcTransport::functionsAvailable() const {
 }
 
 bool DdcTransport::anyPortOpens() {
-  if (!library_.functionsLoaded()) {
-    return false;
+  const std::vector<platform::DdcBus> buses = buses_->list().buses;
+  return std::any_of(buses.begin(), buses.end(),
+                     [this](const platform::DdcBus& bus) { return portOpens(bus.number); });
+}
+
+bool DdcTransport::portOpens(unsigned bus) {
+  IOAVServiceRef object = library_.functionsLoaded() ? library_.open(bus) : nullptr;
+  if (object != nullptr) {
+    object->release(object);
   }
-  for (const platform::DdcBus& bus : buses_->list().buses) {
-    if (IOAVServiceRef object = library_.open(bus.number)) {
-      object->release(object);
-      return true;
-    }
-  }
-  return false;
+  return object != nullptr;
 }
 
 // The buses are listed before any is written, so the wait for the slowest

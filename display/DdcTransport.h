@@ -33,6 +33,8 @@ class DdcTransport {
   // are loaded and a listed port opens (its bus is ours to use). Writes
   // nothing, so a monitor that refuses DDC/CI is not found out.
   bool anyPortOpens();
+  // Whether the port of `bus` opens, the same way.
+  bool portOpens(unsigned bus);
 
   // Lists the buses, waits until each may be written to again, then calls
   // `takeLevels` once with the listed buses (none when the list cannot be

@@ -104,3 +104,15 @@ std::vector<ControlledDisplay> DisplayCatalog::list(
   tellApartSameNames(displays);
   return displays;
 }
+
+std::optional<std::string> DisplayCatalog::monitorName(
+    const std::vector<platform::Screen>& screens) {
+  for (const platform::Screen& screen : screens) {
+    const std::string& name = screen.localizedName;
+    if (!name.empty() && name.find("Built-in") == std::string::npos &&
+        name.find("Color LCD") == std::string::npos) {
+      return name;
+    }
+  }
+  return std::nullopt;
+}

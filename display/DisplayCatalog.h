@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "display/ControlledDisplay.h"
@@ -17,4 +18,7 @@ class DisplayCatalog {
   static std::vector<ControlledDisplay> list(const std::vector<platform::DdcBus>& buses,
                                              const std::optional<platform::BacklightDevice>& panel,
                                              const std::vector<platform::Screen>& screens);
+
+  // The first screen with a name that is not a laptop's own panel's.
+  static std::optional<std::string> monitorName(const std::vector<platform::Screen>& screens);
 };

@@ -5,39 +5,7 @@
 #include "display/BacklightLevels.h"
 #include "display/DisplayCatalog.h"
 #include "display/LevelSteps.h"
-#include "platform/backlight/LogindBacklight.h"
-#include "platform/ddc/SysfsDdcBuses.h"
-#include "platform/desktop/ExecutableLocation.h"
-#include "platform/desktop/QSettingsUserDefaults.h"
-#include "platform/gamma/SessionGamma.h"
 #include "platform/loop/MainQueue.h"
-#include "platform/loop/UsleepSleeper.h"
-
-namespace {
-
-// Installed and built alike as <prefix>/bin/glimmerbox and
-// <prefix>/lib/glimmerbox/libglimmerbox-displayservice.so.
-constexpr const char* kDisplayServiceLibrary = "../lib/glimmerbox/libglimmerbox-displayservice.so";
-
-bool namesBuiltInPanel(const std::string& name) {
-  return name.find("Built-in") != std::string::npos || name.find("Color LCD") != std::string::npos;
-}
-
-}  // namespace
-
-std::shared_ptr<DisplayManager> DisplayManager::shared() {
-  // Never destroyed: after exit() from Qt's X11 plugin (the display went
-  // away) its gamma ramps could not be put back through the dead connection.
-  static const auto* const instance =
-      new std::shared_ptr<DisplayManager>(std::make_shared<DisplayManager>(
-          Services{(platform::ExecutableLocation::directory() / kDisplayServiceLibrary).string(),
-                   std::make_shared<platform::SysfsDdcBuses>(), platform::sessionGamma(),
-                   std::make_shared<platform::UsleepSleeper>(),
-                   std::make_shared<platform::QSettingsUserDefaults>(), platform::systemScreens(),
-                   std::make_shared<platform::SteadyClock>(),
-                   std::make_shared<platform::LogindBacklight>()}));
-  return *instance;
-}
 
 DisplayManager::DisplayManager(Services services)
     : buses_(services.buses),
@@ -66,6 +34,7 @@ DisplayManager::DisplayManager(Services services)
   const std::set<unsigned> unread = takeUpDisplays();
   if (levelsPerDisplay()) {
     currentBrightness = displays_.front().level;
+    dimMonitorsWithoutPort();
   } else {
     restoreRememberedLevel();
   }
@@ -94,6 +63,18 @@ void DisplayManager::restoreRememberedLevel() {
   }
   if (*remembered < kMaximumLevel && !transport_.anyPortOpens()) {
     gammaFallback_.dim(*remembered);
+  }
+}
+
+// Like a screen dimmed in software, a monitor whose port we may not open had
+// its gamma given back when the program last quit.
+void DisplayManager::dimMonitorsWithoutPort() {
+  for (const ControlledDisplay& display : displays_) {
+    if (display.kind == ControlledDisplay::Kind::Monitor && display.level < kMaximumLevel &&
+        !display.outputName.empty() && !awaitingReport_.contains(display.bus) &&
+        !transport_.portOpens(display.bus)) {
+      gammaFallback_.dim(display.level, display.outputName);
+    }
   }
 }
 
@@ -257,11 +238,8 @@ void DisplayManager::detectMonitorName() { writer_.read(takeUpDisplays()); }
 std::set<unsigned> DisplayManager::takeUpDisplays() {
   const std::vector<platform::Screen> screens = screens_->screens();
   std::set<unsigned> unread = findDisplays(screens);
-  const auto monitor = std::find_if(screens.begin(), screens.end(), [](const auto& screen) {
-    return !screen.localizedName.empty() && !namesBuiltInPanel(screen.localizedName);
-  });
-  if (monitor != screens.end()) {
-    monitorName = monitor->localizedName;
+  if (auto monitor = DisplayCatalog::monitorName(screens)) {
+    monitorName = *monitor;
   } else if (auto main = screens_->mainScreen()) {
     monitorName = main->localizedName;
   }

@@ -85,6 +85,7 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   std::set<unsigned> takeUpDisplays();
   std::set<unsigned> findDisplays(const std::vector<platform::Screen>& screens);
   void restoreRememberedLevel();
+  void dimMonitorsWithoutPort();
   // False when nothing was remembered for the display.
   bool restoreLevelOf(ControlledDisplay& display);
   void takeReport(unsigned bus, const std::optional<Luminance>& luminance);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "display/DisplayManager.h"
 #include "tests/display/DisplayTestPorts.h"
@@ -141,6 +142,27 @@ TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
                                   {"Glimmerbox_Brightness_DEL-41071-7", 35},
                                   {"Glimmerbox_Brightness_DP-1", 75},
                                   {"Glimmerbox_Brightness_backlight-intel_backlight", 75}}));
+}
+
+// A monitor whose port does not open had its gamma given back at the last
+// exit, like a screen dimmed in software, so at start it is dimmed again on
+// its own output to the level remembered for it; to none when nothing was.
+TEST_F(PerDisplayLevelsTest, DimsAMonitorWhosePortDoesNotOpenAtStartToItsRememberedLevel) {
+  screens->list.pop_back();
+  const std::tuple<std::set<std::uint32_t>, std::map<std::string, std::int64_t>, Applied> cases[] =
+      {{{2}, {{"Glimmerbox_Brightness_DP-1", 60}}, {{2, 0.6}}},
+       {{}, {{"Glimmerbox_Brightness_DP-1", 60}}, {}},
+       {{1, 2}, {}, {}},
+       {{1, 2}, {{"Glimmerbox_Brightness", 40}}, {{1, 0.4}, {2, 0.4}}},
+       {{1, 2}, {{"Glimmerbox_Brightness", 100}}, {}}};
+  for (const auto& [withoutPort, remembered, applied] : cases) {
+    record().reset();
+    record().servicesWithoutObject = withoutPort;
+    defaults->values = remembered;
+    gamma->applied.clear();
+    auto manager = makeManager();
+    EXPECT_EQ(gamma->applied, applied) << testing::PrintToString(remembered);
+  }
 }
 
 // One monitor alone shares the one level with the key it always had; a
