@@ -13,24 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using displaytest::record;
-
-// A luminance reply with result, maximum and current, checksum added.
-Bytes reply(std::uint8_t result, std::uint16_t maximum, std::uint16_t current) {
-  Bytes bytes = {0x6E,
-                 0x88,
-                 0x02,
-                 result,
-                 0x10,
-                 0x00,
-                 std::uint8_t(maximum >> 8),
-                 std::uint8_t(maximum),
-                 std::uint8_t(current >> 8),
-                 std::uint8_t(current)};
-  std::uint8_t checksum = 0x50;
-  for (std::uint8_t byte : bytes) checksum ^= byte;
-  bytes.push_back(checksum);
-  return bytes;
-}
+constexpr auto reply = displaytest::luminanceReply;
 
 // Each case: the reply, the request's write status, what is read, and the
 // library's calls with the pauses between them.

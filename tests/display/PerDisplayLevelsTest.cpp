@@ -25,15 +25,6 @@ struct FakeBacklight : platform::Backlight {
 using Applied = std::vector<testsupport::FakeGamma::Applied>;
 using Strings = std::vector<std::string>;
 
-// What a monitor answers a Get VCP Feature request for luminance with.
-std::vector<std::uint8_t> reply(std::uint8_t current, std::uint8_t maximum) {
-  std::vector<std::uint8_t> bytes = {0x6E, 0x88, 0x02, 0x00, 0x10, 0x00, 0, maximum, 0, current};
-  std::uint8_t checksum = 0x50;
-  for (std::uint8_t byte : bytes) checksum ^= byte;
-  bytes.push_back(checksum);
-  return bytes;
-}
-
 // Two monitors over DDC/CI, one without an EDID of its own, a laptop's panel
 // and a monitor that takes neither DDC/CI nor a backlight.
 class PerDisplayLevelsTest : public testing::Test {
@@ -89,7 +80,8 @@ class PerDisplayLevelsTest : public testing::Test {
 // from its own level. A refused monitor is dimmed on its own output alone.
 TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
   defaults->values = {{"Glimmerbox_Brightness", 40}, {"Glimmerbox_Brightness_DP-1", 60}};
-  record().replies = {{1, reply(30, 100)}, {2, reply(40, 50)}};
+  record().replies = {{1, displaytest::luminanceReply(0, 100, 30)},
+                      {2, displaytest::luminanceReply(0, 50, 40)}};
   auto manager = makeManager();
   ASSERT_EQ(manager->displays().size(), 4u);
   EXPECT_EQ(manager->displays()[1].name, "External Monitor");
