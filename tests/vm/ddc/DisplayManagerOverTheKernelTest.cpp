@@ -20,15 +20,15 @@
 // library, writing through the kernel to two fake monitors behind DRM
 // connectors laid out as sysfs shows them. Levels, clamping and packets are
 // in tests/display; here the monitors refuse whatever comes within 50 ms of
-// the last message they took.
+// the last message they took and have a reply ready 40 ms after its request.
 namespace {
 
 namespace fs = std::filesystem;
 
-// After a slider drag faster than the monitors take messages, they hold the
-// program's level, never saw a message in their busy window, and the screen
-// was never dimmed in software.
-TEST(DisplayManagerOverTheKernel, ADragLandsOnBusyMonitorsWithoutSoftwareDimming) {
+// Each monitor starts from the level it reports. After a slider drag faster
+// than the monitors take messages, they hold the program's level, never saw a
+// message in their busy window, and the screen was never dimmed in software.
+TEST(DisplayManagerOverTheKernel, ReadsThenLandsADragOnBusyMonitorsWithoutSoftwareDimming) {
   const std::vector<vmtest::FakeMonitor> monitors = vmtest::FakeMonitor::all();
   ASSERT_EQ(monitors.size(), 2u);
   // A sysfs root whose DRM connectors lead to the monitors' buses, the way a
@@ -42,13 +42,20 @@ TEST(DisplayManagerOverTheKernel, ADragLandsOnBusyMonitorsWithoutSoftwareDimming
     std::ofstream(connector / "status") << "connected\n";
     fs::create_symlink(fs::canonical("/sys/bus/i2c/devices/i2c-" + bus), connector / "ddc");
   }
+  vmtest::FakeMonitor::setBusyWindow(std::chrono::milliseconds(50));
+  monitors[1].setLevel(40);
   auto tables = std::make_shared<testsupport::FakeGamma>();
   auto manager = std::make_shared<DisplayManager>(DisplayManager::Services{
       GLIMMERBOX_DISPLAY_SERVICE_LIBRARY, std::make_shared<platform::SysfsDdcBuses>(root), tables,
       std::make_shared<platform::UsleepSleeper>(),
       std::make_shared<testsupport::FakeUserDefaults>(),
       std::make_shared<testsupport::FakeScreens>()});
-  vmtest::FakeMonitor::setBusyWindow(std::chrono::milliseconds(50));
+  manager->waitForWrites();
+  testsupport::drainMainQueue();
+  ASSERT_EQ(manager->displays().size(), 2u);
+  for (const ControlledDisplay& display : manager->displays()) {
+    EXPECT_EQ(display.level, display.bus == static_cast<unsigned>(monitors[1].bus()) ? 40 : 50);
+  }
   // 100 levels at 60 a second.
   for (int level = 0; level < 100; ++level) {
     manager->setBrightness(level);

@@ -12,54 +12,36 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-constexpr std::size_t kEdidSize = 128;
-constexpr std::size_t kNameDescriptor = 54;
-
-std::array<std::uint8_t, kEdidSize> edidOf(std::uint32_t serial, const std::string& model) {
-  std::array<std::uint8_t, kEdidSize> edid{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-  edid[8] = 0x1C;  // "GBX": G = 7, B = 2, X = 24 in five bits each.
-  edid[9] = 0x58;
-  edid[10] = 0x01;  // Product 1.
-  for (int i = 0; i < 4; ++i) edid[12 + i] = static_cast<std::uint8_t>(serial >> (8 * i));
-  edid[18] = 1;  // EDID 1.4.
-  edid[19] = 4;
-  std::uint8_t* name = &edid[kNameDescriptor];
-  name[3] = 0xFC;
-  std::memset(name + 5, ' ', 13);
-  std::memcpy(name + 5, model.data(), std::min<std::size_t>(model.size(), 12));
-  name[5 + std::min<std::size_t>(model.size(), 12)] = 0x0A;
-  std::uint8_t sum = 0;
-  for (std::size_t i = 0; i + 1 < kEdidSize; ++i) sum += edid[i];
-  edid[kEdidSize - 1] = static_cast<std::uint8_t>(0x100 - sum);
-  return edid;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: vm_fake_edid OUTPUT SERIAL MODEL > EDID\n");
-    return 2;
-  }
-  const auto edid = edidOf(static_cast<std::uint32_t>(std::stoul(argv[2])), argv[3]);
+  if (argc != 4) return 2;
+  // Made by "GBX" (G = 7, B = 2, X = 24 in five bits each), product 1, EDID 1.4.
+  std::array<std::uint8_t, 128> edid{0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x1C, 0x58, 1};
+  const std::uint32_t serial = std::stoul(argv[2]);
+  for (int i = 0; i < 4; ++i) edid[12 + i] = static_cast<std::uint8_t>(serial >> (8 * i));
+  edid[18] = 1;
+  edid[19] = 4;
+  // The first descriptor names the model: tag 0xFC, then 13 bytes of text.
+  const std::string model = std::string(argv[3]).substr(0, 12) + "\n";
+  edid[57] = 0xFC;
+  std::memset(&edid[59], ' ', 13);
+  std::memcpy(&edid[59], model.data(), model.size());
+  for (std::size_t i = 0; i + 1 < edid.size(); ++i) edid.back() -= edid[i];
   std::fwrite(edid.data(), 1, edid.size(), stdout);
+
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 1;
   XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display));
-  int found = 0;
+  bool found = false;
   for (int i = 0; i < resources->noutput; ++i) {
     XRROutputInfo* info = XRRGetOutputInfo(display, resources, resources->outputs[i]);
     if (std::strcmp(info->name, argv[1]) == 0) {
       XRRChangeOutputProperty(display, resources->outputs[i], XInternAtom(display, "EDID", False),
-                              XA_INTEGER, 8, PropModeReplace, edid.data(), kEdidSize);
-      found = 1;
+                              XA_INTEGER, 8, PropModeReplace, edid.data(), edid.size());
+      found = true;
     }
     XRRFreeOutputInfo(info);
   }
   XRRFreeScreenResources(resources);
   XCloseDisplay(display);
-  if (!found) std::fprintf(stderr, "vm_fake_edid: no output %s\n", argv[1]);
   return found ? 0 : 1;
 }

@@ -37,22 +37,18 @@ click_tray_icon() {
 start_key_service() {
   mkdir -p "$work/keys"
   chown glimmerbox-keys: "$work/keys"
-  setpriv --reuid=glimmerbox-keys --regid=glimmerbox-keys --init-groups \
-    "$key_service" --socket "$work/keys/keys.sock" --allow-uid "$user" 2>>"$work/keys.log" &
-  key_service_pid=$!
-  pids+=($!)
+  spawn setpriv --reuid=glimmerbox-keys --regid=glimmerbox-keys --init-groups \
+    "$key_service" --socket "$work/keys/keys.sock" --allow-uid "$user" 2>>"$work/keys.log"
+  key_service_pid=$spawned
   wait_for 10 test -S "$work/keys/keys.sock" || fail "the key service did not listen"
 }
 
-# Started directly, so $program_pid is the program itself.
 start_program() {
   chown "$user:$user" "$work/config" "$work/runtime"
-  setpriv --reuid="$user" --regid="$user" --clear-groups \
+  spawn setpriv --reuid="$user" --regid="$user" --clear-groups \
     env GLIMMERBOX_KEYS_SOCKET="$work/keys/keys.sock" HOME="$work" \
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-    "$program" >"$work/out.log" 2>"$work/err.log" &
-  program_pid=$!
-  pids+=("$program_pid")
+    "$program" >"$work/out.log" 2>"$work/err.log"
   wait_for 30 grep -q 'Event tap successfully started' "$work/out.log" ||
     fail "the brightness keys were not taken over"
 }

@@ -49,7 +49,6 @@ std::vector<FakeMonitor> FakeMonitor::all() {
       monitors.push_back(FakeMonitor(std::stoi(adapter.substr(4))));
       monitors.back().clearWrites();
       monitors.back().setLevel(50);
-      monitors.back().setMaximum(100);
     }
   }
   return monitors;
@@ -82,10 +81,6 @@ void FakeMonitor::clearWrites() const { writeFile(attribute("writes"), "0"); }
 
 void FakeMonitor::setLevel(int level) const {
   writeFile(attribute("level"), std::to_string(level));
-}
-
-void FakeMonitor::setMaximum(int maximum) const {
-  writeFile(attribute("maximum"), std::to_string(maximum));
 }
 
 }  // namespace vmtest

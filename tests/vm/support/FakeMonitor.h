@@ -12,7 +12,7 @@ namespace vmtest {
 class FakeMonitor {
  public:
   // Every monitor the module registers, with an empty record, no busy window
-  // and its luminance at 50 of 100.
+  // and its luminance at 50 (of the module's 100).
   static std::vector<FakeMonitor> all();
   // How long every monitor refuses messages after the last it took, as a
   // real monitor does for about 50 ms.
@@ -31,9 +31,8 @@ class FakeMonitor {
   void clearWrites() const;
 
   // The luminance it reports to a Get VCP Feature request; a taken luminance
-  // command sets the level.
+  // command sets it.
   void setLevel(int level) const;
-  void setMaximum(int maximum) const;
 
  private:
   explicit FakeMonitor(int bus) : bus_(bus) {}
