@@ -86,7 +86,8 @@ void DdcWriter::sendWaitingLevels() {
 
 void DdcWriter::readAll(const std::set<unsigned>& buses) {
   for (unsigned bus : buses) {
-    read_(bus, transport_.readLuminance(bus));
+    const std::optional<Luminance> luminance = transport_.readLuminance(bus);
+    read_(bus, luminance, luminance || transport_.portOpens(bus));
   }
 }
 

@@ -33,8 +33,10 @@ class DdcWriter {
   };
   // Called on the writer's thread after each round of writes.
   using Done = std::function<void(const std::vector<Outcome>& outcomes)>;
-  // Called on the writer's thread with what a monitor reported.
-  using Read = std::function<void(unsigned bus, std::optional<Luminance> luminance)>;
+  // Called on the writer's thread with what a monitor reported and whether
+  // its port opens at all (asked only when it reported nothing).
+  using Read =
+      std::function<void(unsigned bus, std::optional<Luminance> luminance, bool portOpens)>;
 
   DdcWriter(DdcTransport& transport, Done done, Read read);
   // Stops after the round being sent, if any; waiting levels are dropped.

@@ -24,17 +24,16 @@ DisplayManager::DisplayManager(Services services)
               }
             });
           },
-          [this](unsigned bus, std::optional<Luminance> luminance) {
-            loop::postToMain([weakSelf = weak_from_this(), bus, luminance] {
+          [this](unsigned bus, std::optional<Luminance> luminance, bool portOpens) {
+            loop::postToMain([weakSelf = weak_from_this(), bus, luminance, portOpens] {
               if (auto self = weakSelf.lock()) {
-                self->takeReport(bus, luminance);
+                self->takeReport(bus, luminance, portOpens);
               }
             });
           }) {
   const std::set<unsigned> unread = takeUpDisplays();
   if (levelsPerDisplay()) {
     currentBrightness = displays_.front().level;
-    dimMonitorsWithoutPort();
   } else {
     restoreRememberedLevel();
   }
@@ -63,18 +62,6 @@ void DisplayManager::restoreRememberedLevel() {
   }
   if (*remembered < kMaximumLevel && !transport_.anyPortOpens()) {
     gammaFallback_.dim(*remembered);
-  }
-}
-
-// Like a screen dimmed in software, a monitor whose port we may not open had
-// its gamma given back when the program last quit.
-void DisplayManager::dimMonitorsWithoutPort() {
-  for (const ControlledDisplay& display : displays_) {
-    if (display.kind == ControlledDisplay::Kind::Monitor && display.level < kMaximumLevel &&
-        !display.outputName.empty() && !awaitingReport_.contains(display.bus) &&
-        !transport_.portOpens(display.bus)) {
-      gammaFallback_.dim(display.level, display.outputName);
-    }
   }
 }
 
@@ -204,7 +191,11 @@ std::string DisplayManager::outputOfBus(unsigned bus) const {
 
 // A level set since the request stands; a monitor that did not answer
 // keeps the level it started with.
-void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& luminance) {
+void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& luminance,
+                                bool portOpens) {
+  if (!luminance && !portOpens) {
+    dimMonitorWithoutPort(bus);
+  }
   if (!luminance || awaitingReport_.erase(bus) == 0) {
     return;
   }
@@ -215,6 +206,19 @@ void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& lu
         currentBrightness = display.level;
       }
       scheduleBrightnessChanged(display.level);
+    }
+  }
+}
+
+// Like a screen dimmed in software, a monitor whose port we may not open
+// had its gamma given back when the program last quit, or was plugged in
+// since; it is dimmed again to the level remembered for it.
+void DisplayManager::dimMonitorWithoutPort(unsigned bus) {
+  for (const ControlledDisplay& display : displays_) {
+    if (levelsPerDisplay() && display.kind == ControlledDisplay::Kind::Monitor &&
+        display.bus == bus && display.level < kMaximumLevel && !display.outputName.empty() &&
+        !awaitingReport_.contains(bus)) {
+      gammaFallback_.dim(display.level, display.outputName);
     }
   }
 }

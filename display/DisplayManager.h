@@ -85,10 +85,10 @@ class DisplayManager : public std::enable_shared_from_this<DisplayManager> {
   std::set<unsigned> takeUpDisplays();
   std::set<unsigned> findDisplays(const std::vector<platform::Screen>& screens);
   void restoreRememberedLevel();
-  void dimMonitorsWithoutPort();
+  void dimMonitorWithoutPort(unsigned bus);
   // False when nothing was remembered for the display.
   bool restoreLevelOf(ControlledDisplay& display);
-  void takeReport(unsigned bus, const std::optional<Luminance>& luminance);
+  void takeReport(unsigned bus, const std::optional<Luminance>& luminance, bool portOpens);
   // Adds what the writer is to send a monitor to `writes`.
   void setLevelOf(ControlledDisplay& display, std::int64_t level,
                   std::map<unsigned, DdcWriter::Level>& writes);

@@ -137,9 +137,10 @@ TEST_F(PerDisplayLevelsTest, KeepsWritesAndRemembersALevelPerDisplay) {
 }
 
 // A monitor whose port does not open had its gamma given back at the last
-// exit, like a screen dimmed in software, so at start it is dimmed again on
-// its own output to the level remembered for it; to none when nothing was.
-TEST_F(PerDisplayLevelsTest, DimsAMonitorWhosePortDoesNotOpenAtStartToItsRememberedLevel) {
+// exit, like a screen dimmed in software, so at start or when plugged in it
+// is dimmed again on its own output to the level remembered for it; to none
+// when nothing was.
+TEST_F(PerDisplayLevelsTest, DimsAMonitorWhosePortDoesNotOpenToItsRememberedLevel) {
   screens->list.pop_back();
   const std::tuple<std::set<std::uint32_t>, std::map<std::string, std::int64_t>, Applied> cases[] =
       {{{2}, {{"Glimmerbox_Brightness_DP-1", 60}}, {{2, 0.6}}},
@@ -155,6 +156,18 @@ TEST_F(PerDisplayLevelsTest, DimsAMonitorWhosePortDoesNotOpenAtStartToItsRemembe
     auto manager = makeManager();
     EXPECT_EQ(gamma->applied, applied) << testing::PrintToString(remembered);
   }
+  record().servicesWithoutObject = {2};
+  defaults->values = {{"Glimmerbox_Brightness_DP-1", 60}};
+  ports->buses = {{0, "HDMI-A-1"}};
+  const platform::Screen plugged = screens->list[1];
+  screens->list.erase(screens->list.begin() + 1);
+  gamma->applied.clear();
+  auto manager = makeManager();
+  ports->buses.push_back({1, "DP-1"});
+  screens->list.push_back(plugged);
+  manager->detectMonitorName();
+  settle(*manager);
+  EXPECT_EQ(gamma->applied, (Applied{{2, 0.6}})) << "plugged in";
 }
 
 // One monitor alone shares the one level with the key it always had; a
