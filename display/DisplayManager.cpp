@@ -190,7 +190,7 @@ std::string DisplayManager::outputOfBus(unsigned bus) const {
 }
 
 // A level set since the request stands; a monitor that did not answer
-// keeps the level it started with.
+// keeps the level it started with, dimmed if its port does not open.
 void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& luminance,
                                 bool portOpens) {
   if (!luminance && !portOpens) {
@@ -214,9 +214,12 @@ void DisplayManager::takeReport(unsigned bus, const std::optional<Luminance>& lu
 // had its gamma given back when the program last quit, or was plugged in
 // since; it is dimmed again to the level remembered for it.
 void DisplayManager::dimMonitorWithoutPort(unsigned bus) {
+  if (!levelsPerDisplay()) {
+    return;  // One level: dimmed at start with every output, by restoreRememberedLevel.
+  }
   for (const ControlledDisplay& display : displays_) {
-    if (levelsPerDisplay() && display.kind == ControlledDisplay::Kind::Monitor &&
-        display.bus == bus && display.level < kMaximumLevel && !display.outputName.empty() &&
+    if (display.kind == ControlledDisplay::Kind::Monitor && display.bus == bus &&
+        display.level < kMaximumLevel && !display.outputName.empty() &&
         !awaitingReport_.contains(bus)) {
       gammaFallback_.dim(display.level, display.outputName);
     }
